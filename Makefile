@@ -1,0 +1,50 @@
+# The two commands of the README, and the builds behind them.
+#   make run     build the Windows programs and start the camera program under Wine
+#   make test    build both trees and run every test
+#   make bench   build the benchmarks (optimised, no sanitizers) and run them
+BUILD   ?= build
+WINDOWS := $(BUILD)/windows
+NATIVE  := $(BUILD)/native
+BENCH   := $(BUILD)/bench
+JOBS    ?= $(shell nproc)
+
+.PHONY: setup windows native run test test-native test-windows bench clean
+
+setup:
+	@scripts/setup.sh
+
+$(WINDOWS)/build.ninja:
+	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+
+$(NATIVE)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -G Ninja
+
+windows: setup $(WINDOWS)/build.ninja
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+native: setup $(NATIVE)/build.ninja
+	cmake --build $(NATIVE) -j $(JOBS)
+
+run: windows
+	scripts/run.sh $(WINDOWS)
+
+test-native: native
+	ctest --test-dir $(NATIVE) -j $(JOBS) --output-on-failure
+
+test-windows: windows
+	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure
+
+test: setup
+	$(MAKE) --no-print-directory test-native
+	$(MAKE) --no-print-directory test-windows
+
+bench: setup
+	CC=clang CXX=clang++ cmake -S . -B $(BENCH)/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DDH_SANITIZE=OFF -DDH_BENCHMARKS=ON
+	cmake --build $(BENCH)/native -j $(JOBS)
+	cmake -S . -B $(BENCH)/windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DDH_BENCHMARKS=ON \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build $(BENCH)/windows -j $(JOBS)
+	scripts/bench.sh $(BENCH)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,1 @@
+#include "controller/TeskWin.h"

@@ -1,0 +1,163 @@
+#pragma once
+// CWnd: a window object linked to its HWND, with a table-driven message map.
+//
+// Linking: a window of one of our classes (AfxRegisterWndClass) is linked at WM_NCCREATE
+// from the create parameters; a window of a system class (button, combo box, scroll bar)
+// is subclassed as soon as it exists, before its WM_NCCREATE, so that even the messages of
+// its own creation (WM_MEASUREITEM of an owner-drawn combo box) reach the object. The
+// object keeps its HWND in m_hWnd and the HWND keeps the object in GWLP_USERDATA.
+// Window objects are never copied or moved.
+//
+// Dispatch rules:
+//  1. Messages a parent gets about a child control (WM_COMMAND and WM_NOTIFY from a
+//     control, WM_DRAWITEM, WM_MEASUREITEM, WM_CTLCOLOR*, WM_HSCROLL and WM_VSCROLL from a
+//     scroll bar control) are first offered to the child's object as
+//     kReflectBase + message (OnChildNotify). If the child's map has an entry for it, that
+//     entry's result is the result and the parent's map is not consulted.
+//  2. Otherwise the class's map is searched, then its base class's map, and so on. The
+//     first entry that matches runs, and its result is returned to the system. Default
+//     processing does not run unless the handler calls Default().
+//  3. Without a matching entry, Default() runs: the subclassed window's original procedure,
+//     or DefWindowProcW.
+//
+// Lifetime: after WM_NCDESTROY the object is unlinked and PostNcDestroy() runs (the last
+// call on the object; an object that owns itself deletes itself there). When the
+// application's main window gets WM_NCDESTROY, the message loop is told to end.
+#include <windows.h>
+#include <iterator>
+
+class CWnd;
+
+// Message number offset of messages reflected to the child control they concern.
+constexpr UINT kReflectBase = 0xBC00;
+// In an entry for WM_COMMAND: matches every notification code.
+constexpr UINT kAnyCode = 0xFFFFFFFF;
+
+using MessageHandler = LRESULT (*)(CWnd& wnd, WPARAM wParam, LPARAM lParam);
+
+struct MessageEntry {
+    UINT message;
+    UINT id;    // WM_COMMAND / WM_NOTIFY: the command or control identifier; 0 = any
+    UINT code;  // WM_COMMAND / WM_NOTIFY: the notification code, or kAnyCode
+    MessageHandler handler;
+};
+
+struct MessageMap {
+    const MessageMap* base;
+    const MessageEntry* first;
+    const MessageEntry* last;
+};
+
+template <size_t N>
+constexpr MessageMap MakeMessageMap(const MessageMap* base, const MessageEntry (&entries)[N]) {
+    return MessageMap{base, entries, entries + N};
+}
+
+namespace message_map_detail {
+template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+LRESULT Call(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
+    return (static_cast<T&>(wnd).*Fn)(wParam, lParam);
+}
+template <class T, void (T::*Fn)()>
+LRESULT CallCommand(CWnd& wnd, WPARAM, LPARAM) {
+    (static_cast<T&>(wnd).*Fn)();
+    return 0;
+}
+}  // namespace message_map_detail
+
+// Entry for a window message; the handler is LRESULT T::Handler(WPARAM, LPARAM).
+template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+constexpr MessageEntry OnMessage(UINT message) {
+    return MessageEntry{message, 0, 0, &message_map_detail::Call<T, Fn>};
+}
+// Entry for WM_COMMAND with identifier `id` (and notification `code`); the handler is
+// void T::Handler() and the message's result is 0.
+template <class T, void (T::*Fn)()>
+constexpr MessageEntry OnCommand(UINT id, UINT code = kAnyCode) {
+    return MessageEntry{WM_COMMAND, id, code, &message_map_detail::CallCommand<T, Fn>};
+}
+// Entry in a control's own map for a message reflected from its parent.
+template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+constexpr MessageEntry OnReflected(UINT message, UINT code = kAnyCode) {
+    return MessageEntry{kReflectBase + message, 0, code, &message_map_detail::Call<T, Fn>};
+}
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND m_hWnd = nullptr;
+
+    // The object linked to `wnd`, or null.
+    static CWnd* FromHandle(HWND wnd);
+
+    // CreateWindowExW with this object linked to the new window. A null `className` stands
+    // for the framework's default class. Returns FALSE when the window was not created.
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                  int width, int height, HWND parent, HMENU menuOrId);
+    // Links an existing window of any class to this object and routes its messages here.
+    BOOL SubclassWindow(HWND wnd);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    BOOL DestroyWindow();
+
+    // Default processing of the message being handled.
+    LRESULT Default();
+
+    // Routes one message; the framework's window procedure calls it.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called by the message loop for a message aimed at this window or a descendant;
+    // TRUE means it was dealt with and must not be dispatched.
+    virtual BOOL PreTranslateMessage(MSG* msg);
+
+    // A few thin wrappers used throughout.
+    BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+    BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+    BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+    BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, rect, erase); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    }
+    BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+        return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+    }
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+    void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+    CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
+
+protected:
+    // The class's message map; a derived class returns a map whose base is its base
+    // class's map (see MakeMessageMap).
+    virtual const MessageMap* GetMessageMap() const;
+    // A message about this control, reflected from its parent (kReflectBase + message).
+    // Returns true with *result set when this control's map handled it.
+    virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Last call on the object, after its window is gone.
+    virtual void PostNcDestroy() {}
+    // What Default() calls: the original procedure of a subclassed window, else
+    // DefWindowProcW.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs before a subclassed window's messages start arriving here.
+    virtual void PreSubclassWindow() {}
+
+    // Searches this class's map chain; true with *result set when an entry ran.
+    bool DispatchFromMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+public:
+    // The window procedure of every class the framework registers.
+    static LRESULT CALLBACK StandardWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void Attach(HWND wnd);
+    void Unlink();
+    bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    static LRESULT CALLBACK SubclassOnCreateHook(int code, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_superProc = nullptr;  // original procedure of a subclassed window
+};

@@ -1,0 +1,3 @@
+#pragma once
+// Resource numbers shared by the resource scripts and the code.
+#define IDI_PROGRAM 128

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts the camera program under Wine in the private world of the build folder BUILD:
+# on the caller's display when there is one, else on a virtual display, where a
+# screenshot is taken and its path printed.
+#   run.sh BUILD
+set -euo pipefail
+build=$(realpath "${1:?Windows build folder}")
+here=$(dirname "$(realpath "$0")")
+world=$build/run
+bin=$build/bin
+
+if [[ -n ${DISPLAY:-} ]]; then
+  "$here/wine-session.sh" start "$world" --display
+else
+  "$here/wine-session.sh" start "$world"
+fi
+trap '"$here/wine-session.sh" stop "$world"' EXIT
+
+# The demo camera and the effect filter, registered in this world only.
+for component in "$bin"/VirtualCamera.dll "$bin"/KorvEffect.ax; do
+  [[ -f $component ]] && "$here/wine-run.sh" "$world" regsvr32 /s "$component" || true
+done
+
+mkdir -p "$world/cwd"
+cd "$world/cwd"
+if [[ -n ${DISPLAY:-} ]]; then
+  echo "run: starting tesk60.exe on $DISPLAY (close its window to end)"
+  DH_WINE_TIMEOUT=86400 "$here/wine-run.sh" "$world" "$bin/tesk60.exe"
+else
+  source "$world/session.env"
+  DH_WINE_TIMEOUT=60 "$here/wine-run.sh" "$world" "$bin/tesk60.exe" &
+  sleep "${DH_RUN_SECONDS:-8}"
+  shot=$build/tesk60-screenshot.png
+  DISPLAY=$DISPLAY import -window root "$shot"
+  echo "run: no display; tesk60.exe ran on a virtual display. Screenshot: $shot"
+fi

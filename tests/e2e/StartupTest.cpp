@@ -1,0 +1,106 @@
+// Start-up, single instance and the end of the camera program.
+#include <gtest/gtest.h>
+
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/TestWorld.h"
+
+using namespace e2e;
+
+namespace {
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kExitTimeoutMs = 15000;
+
+struct RunningCamera {
+    TestWorld world;
+    std::unique_ptr<ProgramUnderTest> program;
+    HWND frame = nullptr;
+    HWND main = nullptr;
+
+    // Starts tesk60 and waits for both of its windows.
+    bool Start() {
+        program = ProgramUnderTest::Start(L"tesk60.exe", world.Folder());
+        if (!program) return false;
+        frame = WaitForWindow(L"Delm Halvo", kStartTimeoutMs, program->ProcessId());
+        main = WaitForWindow(L"Delm Halvo1", kStartTimeoutMs, program->ProcessId());
+        return frame && main && WaitUntil([&] { return ::IsWindowVisible(frame) != FALSE; }, kStartTimeoutMs);
+    }
+};
+
+RECT WindowRect(HWND wnd) {
+    RECT rect{};
+    ::GetWindowRect(wnd, &rect);
+    return rect;
+}
+}  // namespace
+
+TEST(Startup, ShowsTheCameraWindowAndKeepsTheMainWindowHidden) {
+    RunningCamera camera;
+    ASSERT_TRUE(camera.Start());
+
+    const LONG frameStyle = ::GetWindowLongW(camera.frame, GWL_STYLE);
+    EXPECT_EQ(frameStyle & (WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_CHILD), WS_CAPTION | WS_SYSMENU);
+    EXPECT_EQ(WindowRect(camera.frame).left, 200);
+    EXPECT_EQ(WindowRect(camera.frame).top, 30);
+
+    const LONG mainStyle = ::GetWindowLongW(camera.main, GWL_STYLE);
+    EXPECT_EQ(mainStyle & (WS_POPUP | WS_CAPTION | WS_CHILD), static_cast<LONG>(WS_POPUP));
+    const RECT mainRect = WindowRect(camera.main);
+    EXPECT_EQ(mainRect.left, 360);
+    EXPECT_EQ(mainRect.top, 150);
+    EXPECT_EQ(mainRect.right - mainRect.left, 640);
+    EXPECT_EQ(mainRect.bottom - mainRect.top, 480);
+
+    // One class for both windows, with the attributes of the program's class.
+    wchar_t frameClass[256], mainClass[256];
+    ::GetClassNameW(camera.frame, frameClass, 256);
+    ::GetClassNameW(camera.main, mainClass, 256);
+    EXPECT_STREQ(frameClass, mainClass);
+    // (Wine answers only the class style across processes; icon and brush are not shown.)
+    EXPECT_EQ(::GetClassLongW(camera.frame, GCL_STYLE), static_cast<DWORD>(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW));
+
+    // The main window stays hidden for the whole run.
+    EXPECT_FALSE(WaitUntil([&] { return ::IsWindowVisible(camera.main) != FALSE; }, 1000));
+}
+
+TEST(Startup, SecondCopyBringsTheRunningCopyToTheFrontAndEnds) {
+    RunningCamera camera;
+    ASSERT_TRUE(camera.Start());
+
+    // Something else in front first, so that bringing the camera window forward shows.
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"other window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == other; }, 5000));
+
+    TestWorld secondWorld;
+    auto second = ProgramUnderTest::Start(L"tesk60.exe", secondWorld.Folder());
+    ASSERT_TRUE(second);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(second->WaitForExit(kExitTimeoutMs, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+
+    EXPECT_TRUE(camera.program->IsRunning());
+    EXPECT_EQ(CountProcesses(L"tesk60.exe"), 1);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == camera.frame; }, 5000));
+    EXPECT_EQ(FindTopLevelWindow(L"Delm Halvo1", second->ProcessId()), nullptr);
+    ::DestroyWindow(other);
+}
+
+TEST(Startup, ClosingTheCameraWindowEndsTheProgram) {
+    RunningCamera camera;
+    ASSERT_TRUE(camera.Start());
+    ::PostMessageW(camera.frame, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(camera.program->WaitForExit(kExitTimeoutMs, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(Startup, ClosingFromTheSystemMenuEndsTheProgram) {
+    RunningCamera camera;
+    ASSERT_TRUE(camera.Start());
+    ::PostMessageW(camera.frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(camera.program->WaitForExit(kExitTimeoutMs, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}

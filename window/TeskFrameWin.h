@@ -1,0 +1,11 @@
+#pragma once
+// CTeskFrameWin: the camera window the user sees, titled "Delm Halvo".
+#include "framework/Wnd.h"
+
+class CTeskFrameWin : public CWnd {
+protected:
+    const MessageMap* GetMessageMap() const override;
+
+private:
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+};
