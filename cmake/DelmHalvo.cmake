@@ -26,8 +26,11 @@ if(DH_WINDOWS)
   # Every binary carries its own C++ runtime, so bin/ runs as it is under Wine or Windows.
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)
-  set(DH_WINE_WORLD ${CMAKE_BINARY_DIR}/wine)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${DH_WINE_WORLD})
+  if(CMAKE_CROSSCOMPILING)
+    # Windows programs built on Linux run under Wine, in the build folder's private world.
+    set(DH_WINE_WORLD ${CMAKE_BINARY_DIR}/wine)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${DH_WINE_WORLD})
+  endif()
 elseif(DH_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

@@ -7,5 +7,6 @@ protected:
     const MessageMap* GetMessageMap() const override;
 
 private:
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 };
