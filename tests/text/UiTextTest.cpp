@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "tests/text/ExpectedTexts.h"
@@ -27,6 +28,14 @@ TEST(SelectUiLanguage, FillsTheTextsOfTheSystemDefaultLanguage) {
     EXPECT_EQ(std::wstring(UiText[uitext::kTextCameraBusy]), Wide(expected.text65));
     EXPECT_EQ(std::wstring(UiText[uitext::kTextDeleteSelected]), Wide(expected.text7));
     EXPECT_EQ(UiText[0][0], L'\0');
+}
+
+// Runs started with a given LANG name the language they expect.
+TEST(SelectUiLanguage, FollowsTheLanguageTheTestRunSet) {
+    const char* expected = std::getenv("DH_EXPECTED_UI_LANGUAGE");
+    if (!expected) GTEST_SKIP() << "no language set for this run";
+    SelectUiLanguage();
+    EXPECT_EQ(UiLanguage, std::atoi(expected)) << std::hex << GetSystemDefaultLangID();
 }
 
 }  // namespace
