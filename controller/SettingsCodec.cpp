@@ -66,10 +66,12 @@ bool EncodeSettings(int32_t pictureNumber, const std::vector<CapturedItem>& item
 }
 
 std::vector<uint8_t> EncodeSettings(int32_t pictureNumber, const std::vector<CapturedItem>& items) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(FileSize(items.size()));
-    EncodeSettings(pictureNumber, items, [&bytes](const uint8_t* data, size_t size) {
-        bytes.insert(bytes.end(), data, data + size);
+    std::vector<uint8_t> bytes(static_cast<size_t>(FileSize(items.size())));
+    size_t position = 0;
+    EncodeSettings(pictureNumber, items, [&bytes, &position](const uint8_t* data, size_t size) {
+        if (size > bytes.size() - position) return false;
+        std::memcpy(bytes.data() + position, data, size);
+        position += size;
         return true;
     });
     return bytes;

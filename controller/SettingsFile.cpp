@@ -197,7 +197,6 @@ bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items
 void SettingsFile::Remember(int32_t pictureNumber, const std::vector<CapturedItem>& items, size_t keptKeys) {
     keptKeys = std::min({keptKeys, m_nSavedCount, items.size()});
     m_savedKeys.resize(keptKeys * kKeySize);
-    m_savedKeys.reserve(items.size() * kKeySize);
     for (size_t i = keptKeys; i < items.size(); ++i) AppendKey(m_savedKeys, items[i]);
     m_nSavedCount = items.size();
     m_nSavedPictureNumber = pictureNumber;
