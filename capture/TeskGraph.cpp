@@ -9,7 +9,7 @@ TeskGraph::~TeskGraph() { TeskGraph::Teardown(); }
 void TeskGraph::Teardown() {
     if (m_pGraph) {
         ComPtr<IVideoWindow> window;
-        if (SUCCEEDED(m_pGraph.As(window)) && window) {
+        if (SUCCEEDED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) && window) {
             window->put_WindowState(SW_HIDE);
             window->put_Owner(0);
             window->put_MessageDrain(0);
@@ -31,7 +31,7 @@ HRESULT TeskGraph::SetOwner(HWND owner) {
     m_hOwner = owner;
     if (!m_pGraph) return E_FAIL;
     ComPtr<IVideoWindow> window;
-    if (FAILED(m_pGraph.As(window)) || !window) return E_FAIL;
+    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window) return E_FAIL;
     const auto drain = reinterpret_cast<OAHWND>(owner);
     HRESULT hr = window->put_Owner(drain);
     if (FAILED(hr)) return hr;
@@ -55,7 +55,7 @@ HRESULT TeskGraph::SetWindowPosition(long left, long top, long width, long heigh
         return S_OK;
     }
     ComPtr<IVideoWindow> window;
-    if (FAILED(m_pGraph.As(window)) || !window) return E_FAIL;
+    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window) return E_FAIL;
     HRESULT hr = window->SetWindowPosition(left, top, width, height);
     if (FAILED(hr)) return hr;
     hr = window->put_Visible(kOaTrue);
@@ -72,7 +72,7 @@ HRESULT TeskGraph::SetNotifyMessage(UINT message) {
     }
     if (message == 0) return S_OK;
     if (!m_pGraph) return E_FAIL;
-    HRESULT hr = m_pGraph.As(m_pMediaEvents);
+    HRESULT hr = m_pGraph.QueryTo(IID_IMediaEventEx, m_pMediaEvents.PutVoid());
     if (FAILED(hr)) return hr;
     if (!m_pMediaEvents) return E_FAIL;
     hr = m_pMediaEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hOwner), message, 0);

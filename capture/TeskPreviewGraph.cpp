@@ -79,7 +79,7 @@ HRESULT TeskPreviewGraph::BuildPreview(IBaseFilter* videoSource) {
 
     // Hidden until SetWindowPosition shows it at its place.
     ComPtr<IVideoWindow> window;
-    if (SUCCEEDED(m_pGraph.As(window)) && window) {
+    if (SUCCEEDED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) && window) {
         window->put_Visible(kOaFalse);
         window->put_AutoShow(kOaFalse);
     }

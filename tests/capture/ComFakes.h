@@ -10,6 +10,7 @@
 #include <dvdmedia.h>
 #include <vfwmsgs.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
