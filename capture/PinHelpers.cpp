@@ -1,0 +1,94 @@
+#include "capture/PinHelpers.h"
+
+#include <uuids.h>
+#include <amvideo.h>
+
+#include "capture/MediaType.h"
+#include "framework/ComPtr.h"
+
+HRESULT FindUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin) {
+    if (pin) *pin = nullptr;
+    if (!filter || !pin) return E_POINTER;
+    ComPtr<IEnumPins> pins;
+    HRESULT hr = filter->EnumPins(pins.Put());
+    if (FAILED(hr)) return hr;
+    if (!pins) return E_FAIL;
+    ComPtr<IPin> candidate;
+    while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
+        PIN_DIRECTION actual;
+        if (FAILED(candidate->QueryDirection(&actual)) || actual != direction) continue;
+        ComPtr<IPin> peer;
+        if (FAILED(candidate->ConnectedTo(peer.Put()))) {
+            *pin = candidate.Detach();
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
+HRESULT GetPin(IBaseFilter* filter, PIN_DIRECTION direction, int index, IPin** pin) {
+    if (pin) *pin = nullptr;
+    if (!filter || !pin) return E_POINTER;
+    ComPtr<IEnumPins> pins;
+    HRESULT hr = filter->EnumPins(pins.Put());
+    if (FAILED(hr)) return hr;
+    if (!pins) return E_FAIL;
+    int seen = 0;
+    ComPtr<IPin> candidate;
+    while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
+        PIN_DIRECTION actual;
+        if (FAILED(candidate->QueryDirection(&actual)) || actual != direction) continue;
+        if (seen++ == index) {
+            *pin = candidate.Detach();
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
+namespace {
+
+bool HasFrameDuration(const AM_MEDIA_TYPE& type, const GUID& majorType) {
+    if (!IsEqualGUID(type.majortype, majorType) || !IsEqualGUID(type.formattype, FORMAT_VideoInfo))
+        return false;
+    // A block too short for VIDEOINFOHEADER is read as absent.
+    if (!type.pbFormat || type.cbFormat < sizeof(VIDEOINFOHEADER)) return false;
+    return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame != 0;
+}
+
+bool PinOffersType(IPin* pin, const GUID& majorType) {
+    ComPtr<IEnumMediaTypes> types;
+    if (FAILED(pin->EnumMediaTypes(types.Put())) || !types) return false;
+    UniqueMediaType type;
+    while (types->Next(1, type.Put(), nullptr) == S_OK) {
+        if (type && HasFrameDuration(*type.Get(), majorType)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+HRESULT FindPinByMajorType(IBaseFilter* filter, const GUID& majorType, IPin** pin) {
+    if (pin) *pin = nullptr;
+    if (!filter || !pin) return E_POINTER;
+    ComPtr<IEnumPins> pins;
+    HRESULT hr = filter->EnumPins(pins.Put());
+    if (FAILED(hr)) return hr;
+    if (!pins) return E_FAIL;
+    ComPtr<IPin> candidate;
+    while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
+        if (PinOffersType(candidate.Get(), majorType)) {
+            *pin = candidate.Detach();
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
+HRESULT ConnectPinToFilter(IGraphBuilder* graph, IPin* output, IBaseFilter* downstream) {
+    if (!graph || !output || !downstream) return E_POINTER;
+    ComPtr<IPin> input;
+    HRESULT hr = FindUnconnectedPin(downstream, PINDIR_INPUT, input.Put());
+    if (FAILED(hr)) return hr;
+    return graph->Connect(output, input.Get());
+}
