@@ -1,0 +1,116 @@
+// Entry points of "VirtualCamera.dll": the COM class of the camera filter and its
+// registration as one or more video input devices (see CameraRegistry.h for the settings).
+#include <windows.h>
+#include <oleauto.h>
+#include <strmif.h>
+#include <uuids.h>
+
+#include <string>
+
+#include "components/camera/CameraFilter.h"
+#include "components/filterkit/ClassFactory.h"
+#include "components/filterkit/Registration.h"
+#include "framework/ComPtr.h"
+#include "framework/Handles.h"
+
+namespace {
+
+const filterkit::ClassEntry kClasses[] = {
+    {&camera::CLSID_VirtualCamera, &filterkit::CreateAndQuery<camera::CameraFilter>},
+};
+
+const REGPINTYPES kVideoTypes[] = {
+    {&MEDIATYPE_Video, &MEDIASUBTYPE_YUY2},
+    {&MEDIATYPE_Video, &MEDIASUBTYPE_RGB32},
+};
+
+std::wstring InstanceName(DWORD index) { return L"DelmHalvoVirtualCamera" + std::to_wstring(index); }
+
+// A path of the form USB device interfaces have; one instance number per device.
+std::wstring DevicePath(DWORD index) {
+    return L"\\\\?\\usb#vid_0c45&pid_62c0&mi_00#7&2a1f3b0&0&000" + std::to_wstring(index) +
+           L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+}
+
+HRESULT WriteDevicePath(IMoniker* moniker, const std::wstring& path) {
+    ComPtr<IPropertyBag> bag;
+    HRESULT hr = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid());
+    if (FAILED(hr)) return hr;
+    VARIANT value;
+    ::VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = ::SysAllocString(path.c_str());
+    if (!value.bstrVal) return E_OUTOFMEMORY;
+    hr = bag->Write(L"DevicePath", &value);
+    ::VariantClear(&value);
+    return hr;
+}
+
+HRESULT UnregisterDevices() {
+    HRESULT result = S_OK;
+    for (DWORD i = 0; i < camera::kMaxDevices; ++i) {
+        const HRESULT hr = filterkit::UnregisterFilterInCategory(camera::CLSID_VirtualCamera,
+                                                                 CLSID_VideoInputDeviceCategory, InstanceName(i).c_str());
+        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+    }
+    return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    return filterkit::GetClassObject(kClasses, sizeof(kClasses) / sizeof(kClasses[0]), clsid, iid, out);
+}
+
+HRESULT STDAPICALLTYPE DllCanUnloadNow() { return filterkit::CanUnloadNow(); }
+
+// Devices of an earlier registration that the settings no longer ask for are removed.
+HRESULT STDAPICALLTYPE DllRegisterServer() {
+    ScopedCoInitialize com;
+    const camera::RegistrationSettings settings = camera::ReadRegistrationSettings();
+    HRESULT hr = filterkit::RegisterComClass(camera::CLSID_VirtualCamera, settings.friendlyName.c_str());
+    if (FAILED(hr)) return hr;
+    UnregisterDevices();
+
+    REGFILTERPINS2 pins[2] = {};
+    pins[0].dwFlags = REG_PINFLAG_B_OUTPUT;
+    pins[0].cInstances = 1;
+    pins[0].nMediaTypes = sizeof(kVideoTypes) / sizeof(kVideoTypes[0]);
+    pins[0].lpMediaType = kVideoTypes;
+    pins[0].clsPinCategory = &PIN_CATEGORY_CAPTURE;
+    pins[1] = pins[0];
+    pins[1].clsPinCategory = &PIN_CATEGORY_STILL;
+    REGFILTER2 description = {};
+    description.dwVersion = 2;
+    description.dwMerit = MERIT_DO_NOT_USE;
+    description.cPins2 = 2;
+    description.rgPins2 = pins;
+
+    for (DWORD i = 0; i < settings.devices; ++i) {
+        ComPtr<IMoniker> moniker;
+        hr = filterkit::RegisterFilterInCategory(camera::CLSID_VirtualCamera, settings.friendlyName.c_str(),
+                                                 CLSID_VideoInputDeviceCategory, InstanceName(i).c_str(), description,
+                                                 moniker.Put());
+        if (FAILED(hr)) return hr;
+        if (!settings.noDevicePath) {
+            if (!moniker) return E_FAIL;
+            hr = WriteDevicePath(moniker.Get(), DevicePath(i));
+            if (FAILED(hr)) return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    ScopedCoInitialize com;
+    const HRESULT hr = UnregisterDevices();
+    const HRESULT hr2 = filterkit::UnregisterComClass(camera::CLSID_VirtualCamera);
+    return FAILED(hr) ? hr : hr2;
+}
+
+// Live COM objects of this DLL, for leak tests.
+LONG STDAPICALLTYPE FilterKitLiveObjects() { return filterkit::LiveObjects(); }
+
+}  // extern "C"

@@ -1,0 +1,70 @@
+#pragma once
+// The registry key of the virtual camera: its settings (what tests make it do) and the
+// camera state the button utility reads and writes, kept here so that it survives the
+// re-binding of the camera before every action, as a real camera's does.
+//
+// Key: HKEY_LOCAL_MACHINE\SOFTWARE\DelmHalvo\VirtualCamera (created on first write;
+// every value is optional, a missing key means "all defaults").
+//
+// Read by DllRegisterServer (run regsvr32 again after changing them):
+//   "Devices"       REG_DWORD  devices registered in the video input category, 1 to 4
+//                              (default 1); all share one "FriendlyName"
+//   "FriendlyName"  REG_SZ     default "Delm Halvo Virtual Camera"
+//   "NoDevicePath"  REG_DWORD  1: register without a "DevicePath" value (default 0)
+// Read whenever a camera filter object is created:
+//   "Sizes"         REG_SZ     capture sizes in offer order, "320x240,640x480,1280x1024"
+//   "Formats"       REG_SZ     pixel formats in offer order: YUY2, RGB32, RGB24
+//                              (default "YUY2,RGB32"); every format comes in every size
+// Read at every Stop -> Pause:
+//   "Busy"          REG_DWORD  1: Pause and Run fail with HRESULT_FROM_WIN32(ERROR_BUSY),
+//                              as for a camera held by another program
+//   "UnplugAfter"   REG_DWORD  N > 0: after N frames delivered while running, the camera
+//                              sends EC_DEVICE_LOST (param1 its IBaseFilter, not counted;
+//                              param2 0 = removed) and delivers no more frames
+//   "Unpaced"       REG_DWORD  1: deliver frames as fast as downstream takes them, instead
+//                              of one per frame duration (benchmarks)
+// Camera state (REG_DWORD each, missing = 0), through the functions below:
+//   "Byte%04X"      one byte of the camera's address space, e.g. "Byte0400" (bit 0 flip,
+//                   bit 1 low light)
+//   "Property%u"    a numbered standard-mode property, e.g. "Property24"
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "components/camera/CameraOptions.h"
+
+namespace camera {
+
+inline constexpr wchar_t kCameraKeyPath[] = L"SOFTWARE\\DelmHalvo\\VirtualCamera";
+inline constexpr wchar_t kDefaultFriendlyName[] = L"Delm Halvo Virtual Camera";
+inline constexpr DWORD kMaxDevices = 4;
+
+struct RegistrationSettings {
+    DWORD devices = 1;
+    std::wstring friendlyName = kDefaultFriendlyName;
+    bool noDevicePath = false;
+};
+
+struct StreamSettings {
+    std::vector<FrameSize> sizes = DefaultSizes();
+    std::vector<filterkit::PixelFormat> formats = DefaultFormats();
+};
+
+struct RunSettings {
+    bool busy = false;
+    DWORD unplugAfterFrames = 0;
+    bool unpaced = false;
+};
+
+RegistrationSettings ReadRegistrationSettings();
+StreamSettings ReadStreamSettings();
+RunSettings ReadRunSettings();
+
+// Camera state store, for the camera's property sets and its property page.
+DWORD ReadControlByte(unsigned address);
+HRESULT WriteControlByte(unsigned address, BYTE value);
+DWORD ReadStdProperty(unsigned number);
+HRESULT WriteStdProperty(unsigned number, DWORD value);
+
+}  // namespace camera
