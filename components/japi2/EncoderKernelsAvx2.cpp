@@ -1,0 +1,9 @@
+// The kernels built for AVX2 (this file alone gets -mavx2; see CMakeLists.txt). Used only
+// when the processor reports AVX2.
+#include "components/japi2/EncoderKernels.h"
+
+namespace japi2 {
+namespace kernels_avx2 {
+#include "components/japi2/EncoderKernelsBody.inc"
+}  // namespace kernels_avx2
+}  // namespace japi2
