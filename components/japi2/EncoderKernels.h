@@ -16,10 +16,11 @@ struct EncoderKernels {
     void (*convertChroma)(const uint8_t* bgrTop, const uint8_t* bgrBottom, int pairs,
                           uint8_t* cb, uint8_t* cr);
     // Forward DCT of an 8 x 8 block of samples, quantised with `divisors` (from
-    // MakeDivisors). The result is in transposed natural order: out[v * 8 + u] holds the
-    // coefficient of vertical frequency u and horizontal frequency v.
-    void (*forwardDctQuantize)(const uint8_t* samples, ptrdiff_t stride, const float* divisors,
-                               int16_t* out);
+    // MakeDivisors), written in zig-zag order. Returns the mask of non-zero coefficients
+    // (bit k for zigzag[k]). Internally the DCT leaves the block transposed: index v * 8 + u
+    // holds vertical frequency u and horizontal frequency v, which is the divisors' layout.
+    uint64_t (*forwardDctQuantize)(const uint8_t* samples, ptrdiff_t stride, const float* divisors,
+                                   int16_t* zigzag);
 };
 
 enum class KernelPath { Auto, Portable, Avx2 };

@@ -2,6 +2,10 @@
 // when the processor reports AVX2.
 #include "components/japi2/EncoderKernels.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace japi2 {
 namespace kernels_avx2 {
 #include "components/japi2/EncoderKernelsBody.inc"

@@ -5,17 +5,64 @@
 namespace japi2 {
 namespace {
 
-// Position of each zig-zag coefficient in the transposed natural order.
-struct ZigZagTransposed {
-    uint8_t index[64];
-    ZigZagTransposed() {
-        for (int k = 0; k < 64; ++k) {
-            const int n = kZigZagToNatural[k];
-            index[k] = static_cast<uint8_t>((n % 8) * 8 + n / 8);
+// The bit writer of one block, kept in registers while the block is coded.
+class BitWriter {
+public:
+    BitWriter(uint8_t* out, uint64_t bits, int free) : m_out(out), m_bits(bits), m_free(free) {}
+
+    // `length` 1..32, `bits` holds exactly `length` significant bits.
+    __attribute__((always_inline)) void Put(uint32_t bits, int length) {
+        if (length < m_free) {
+            m_bits = (m_bits << length) | bits;
+            m_free -= length;
+            return;
         }
+        const int overflow = length - m_free;
+        // m_free is 1..63 here (length <= 32 < 64 when m_free is 64).
+        const uint64_t full = (m_bits << m_free) | (static_cast<uint64_t>(bits) >> overflow);
+        Spill(full);
+        m_bits = bits;  // only the low `overflow` bits still count
+        m_free = 64 - overflow;
     }
+
+    void FlushBytes() {
+        int count = 64 - m_free;
+        const int pad = (8 - (count & 7)) & 7;
+        uint64_t bits = (m_bits << pad) | ((1u << pad) - 1);
+        count += pad;
+        while (count >= 8) {
+            count -= 8;
+            EmitByte(static_cast<uint8_t>(bits >> count));
+        }
+        m_bits = 0;
+        m_free = 64;
+    }
+
+    uint8_t* out() const { return m_out; }
+    uint64_t bits() const { return m_bits; }
+    int free() const { return m_free; }
+
+private:
+    __attribute__((always_inline)) void Spill(uint64_t full) {
+        // Fast path: no 0xFF byte among the eight, so no stuffing.
+        const uint64_t inv = ~full;
+        if (((inv - 0x0101010101010101ull) & ~inv & 0x8080808080808080ull) == 0) {
+            const uint64_t bigEndian = __builtin_bswap64(full);
+            std::memcpy(m_out, &bigEndian, 8);
+            m_out += 8;
+            return;
+        }
+        for (int shift = 56; shift >= 0; shift -= 8) EmitByte(static_cast<uint8_t>(full >> shift));
+    }
+    void EmitByte(uint8_t b) {
+        *m_out++ = b;
+        if (b == 0xFF) *m_out++ = 0;
+    }
+
+    uint8_t* m_out;
+    uint64_t m_bits;
+    int m_free;
 };
-const ZigZagTransposed kOrder;
 
 inline int BitLength(uint32_t magnitude) { return magnitude ? 32 - __builtin_clz(magnitude) : 0; }
 
@@ -34,75 +81,53 @@ void BuildHuffmanCodes(const HuffmanSpec& spec, HuffmanCodes& out) {
     }
 }
 
-void EntropyCoder::Emit32() {
-    m_count -= 32;
-    const uint32_t w = static_cast<uint32_t>(m_bits >> m_count);
-    // Fast path: no 0xFF byte among the four, so no stuffing.
-    const uint32_t inv = ~w;
-    if (((inv - 0x01010101u) & ~inv & 0x80808080u) == 0) {
-        m_out[0] = static_cast<uint8_t>(w >> 24);
-        m_out[1] = static_cast<uint8_t>(w >> 16);
-        m_out[2] = static_cast<uint8_t>(w >> 8);
-        m_out[3] = static_cast<uint8_t>(w);
-        m_out += 4;
-    } else {
-        EmitByte(static_cast<uint8_t>(w >> 24));
-        EmitByte(static_cast<uint8_t>(w >> 16));
-        EmitByte(static_cast<uint8_t>(w >> 8));
-        EmitByte(static_cast<uint8_t>(w));
-    }
-}
-
-void EntropyCoder::EncodeBlock(const int16_t* coefficients, int& predictor, const HuffmanCodes& dc,
+void EntropyCoder::EncodeBlock(const int16_t* zz, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
                                const HuffmanCodes& ac) {
-    int16_t zz[64];
-    uint64_t nonzero = 0;
-    for (int k = 0; k < 64; ++k) {
-        zz[k] = coefficients[kOrder.index[k]];
-        nonzero |= static_cast<uint64_t>(zz[k] != 0) << k;
-    }
+    BitWriter w(m_out, m_bits, m_free);
 
     const int diff = zz[0] - predictor;
     predictor = zz[0];
     {
-        const uint32_t magnitude = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-        const int size = BitLength(magnitude);
-        const uint32_t value = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << size) - 1);
-        Put((static_cast<uint32_t>(dc.code[size]) << size) | value, dc.length[size] + size);
+        // For a negative value the format stores value - 1 in `size` bits.
+        const int sign = diff >> 31;
+        const int size = BitLength(static_cast<uint32_t>((diff ^ sign) - sign));
+        const uint32_t value = static_cast<uint32_t>(diff + sign) & ((1u << size) - 1);
+        w.Put((static_cast<uint32_t>(dc.code[size]) << size) | value, dc.length[size] + size);
     }
 
-    nonzero &= ~1ull;
+    nonZero &= ~1ull;
     int last = 0;
-    while (nonzero) {
-        const int k = __builtin_ctzll(nonzero);
-        nonzero &= nonzero - 1;
+    while (nonZero) {
+        const int k = __builtin_ctzll(nonZero);
+        nonZero &= nonZero - 1;
         int run = k - last - 1;
-        while (run >= 16) {
-            Put(ac.code[0xF0], ac.length[0xF0]);
-            run -= 16;
+        last = k;
+        if (__builtin_expect(run >= 16, 0)) {
+            do {
+                w.Put(ac.code[0xF0], ac.length[0xF0]);
+                run -= 16;
+            } while (run >= 16);
         }
         const int v = zz[k];
-        const uint32_t magnitude = static_cast<uint32_t>(v < 0 ? -v : v);
-        const int size = BitLength(magnitude);
-        const uint32_t value = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << size) - 1);
+        const int sign = v >> 31;
+        const int size = BitLength(static_cast<uint32_t>((v ^ sign) - sign));
+        const uint32_t value = static_cast<uint32_t>(v + sign) & ((1u << size) - 1);
         const int symbol = (run << 4) | size;
-        Put((static_cast<uint32_t>(ac.code[symbol]) << size) | value, ac.length[symbol] + size);
-        last = k;
+        w.Put((static_cast<uint32_t>(ac.code[symbol]) << size) | value, ac.length[symbol] + size);
     }
-    if (last != 63) Put(ac.code[0x00], ac.length[0x00]);
+    if (last != 63) w.Put(ac.code[0x00], ac.length[0x00]);
+
+    m_out = w.out();
+    m_bits = w.bits();
+    m_free = w.free();
 }
 
 void EntropyCoder::Flush() {
-    // Complete the last byte with one bits, then write out whole bytes.
-    const int pad = (8 - (m_count & 7)) & 7;
-    m_bits = (m_bits << pad) | ((1u << pad) - 1);
-    m_count += pad;
-    while (m_count >= 8) {
-        m_count -= 8;
-        EmitByte(static_cast<uint8_t>(m_bits >> m_count));
-    }
+    BitWriter w(m_out, m_bits, m_free);
+    w.FlushBytes();
+    m_out = w.out();
     m_bits = 0;
-    m_count = 0;
+    m_free = 64;
 }
 
 }  // namespace japi2

@@ -16,39 +16,29 @@ void BuildHuffmanCodes(const HuffmanSpec& spec, HuffmanCodes& out);
 
 class EntropyCoder {
 public:
-    // 64 coefficients of up to 10 + 16 bits each, every byte possibly stuffed.
-    static constexpr size_t kMaxBlockBytes = 64 * 27 / 8 * 2 + 16;
+    // 64 coefficients of up to 10 + 16 bits each, every byte possibly stuffed, plus the
+    // eight bytes a spill may write ahead.
+    static constexpr size_t kMaxBlockBytes = 64 * 27 / 8 * 2 + 32;
 
     void Reset(uint8_t* out) {
         m_out = out;
         m_bits = 0;
-        m_count = 0;
+        m_free = 64;
     }
     uint8_t* Position() const { return m_out; }
     void Rebase(uint8_t* out) { m_out = out; }
 
-    // `coefficients` in transposed natural order (see EncoderKernels.h); `predictor` is the
-    // previous DC of the component and receives this block's DC.
-    void EncodeBlock(const int16_t* coefficients, int& predictor, const HuffmanCodes& dc,
+    // `zigzag` holds the block in zig-zag order, `nonZero` bit k is set when zigzag[k] is
+    // not zero; `predictor` is the previous DC of the component and receives this one.
+    void EncodeBlock(const int16_t* zigzag, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
                      const HuffmanCodes& ac);
     // Pads the last byte with one bits (as the format asks before a marker).
     void Flush();
 
 private:
-    void Put(uint32_t bits, int length) {
-        m_bits = (m_bits << length) | bits;
-        m_count += length;
-        if (m_count >= 32) Emit32();
-    }
-    void Emit32();
-    void EmitByte(uint8_t b) {
-        *m_out++ = b;
-        if (b == 0xFF) *m_out++ = 0;
-    }
-
     uint8_t* m_out = nullptr;
-    uint64_t m_bits = 0;  // the low m_count bits are pending, oldest first
-    int m_count = 0;      // below 32 between calls
+    uint64_t m_bits = 0;  // pending bits in the low (64 - m_free) bits, oldest highest
+    int m_free = 64;      // 1..64
 };
 
 }  // namespace japi2

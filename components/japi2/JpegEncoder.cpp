@@ -111,13 +111,13 @@ void JpegEncoder::EncodeMcuRow() {
         const uint8_t* y = m_y.data() + x;
         const uint8_t* offsets[4] = {y, y + 8, y + 8 * ys, y + 8 * ys + 8};
         for (const uint8_t* p : offsets) {
-            k.forwardDctQuantize(p, ys, m_divisors[0], block);
-            m_coder.EncodeBlock(block, m_predictor[0], m_codes[0], m_codes[1]);
+            const uint64_t nonZero = k.forwardDctQuantize(p, ys, m_divisors[0], block);
+            m_coder.EncodeBlock(block, nonZero, m_predictor[0], m_codes[0], m_codes[1]);
         }
-        k.forwardDctQuantize(m_cb.data() + x / 2, cs, m_divisors[1], block);
-        m_coder.EncodeBlock(block, m_predictor[1], m_codes[2], m_codes[3]);
-        k.forwardDctQuantize(m_cr.data() + x / 2, cs, m_divisors[1], block);
-        m_coder.EncodeBlock(block, m_predictor[2], m_codes[2], m_codes[3]);
+        uint64_t nonZero = k.forwardDctQuantize(m_cb.data() + x / 2, cs, m_divisors[1], block);
+        m_coder.EncodeBlock(block, nonZero, m_predictor[1], m_codes[2], m_codes[3]);
+        nonZero = k.forwardDctQuantize(m_cr.data() + x / 2, cs, m_divisors[1], block);
+        m_coder.EncodeBlock(block, nonZero, m_predictor[2], m_codes[2], m_codes[3]);
     }
 }
 
