@@ -1,0 +1,180 @@
+// Encoding speed of camera-like frames, one row at a time, side by side with libjpeg-turbo
+// at the same quality (90), 4:2:0 and standard Huffman tables. libjpeg-turbo reads
+// JSIMD_FORCENONE once per process, so its no-SIMD figures come from a child run of this
+// program with that variable set; the parent prints medians and the ratios at the end.
+//
+//   japi2_encode_bench [--benchmark_repetitions=N] [google benchmark flags]
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "components/japi2/JpegEncoder.h"
+#include "components/japi2/testing/CameraPicture.h"
+
+namespace {
+
+using japi2::testing::Picture;
+
+constexpr int kQuality = 90;
+const std::pair<int, int> kSizes[] = {{640, 480}, {1280, 1024}};
+
+const Picture& Frame(int w, int h) {
+    static std::map<std::pair<int, int>, Picture> frames;
+    auto it = frames.find({w, h});
+    if (it == frames.end()) it = frames.emplace(std::pair{w, h}, japi2::testing::MakeCameraPicture(w, h, 42)).first;
+    return it->second;
+}
+
+struct Sink {
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(16u << 20);
+    size_t used = 0;
+    static bool Write(void* context, const uint8_t* data, size_t size) {
+        auto* s = static_cast<Sink*>(context);
+        if (s->used + size > s->buffer.size()) return false;
+        std::memcpy(s->buffer.data() + s->used, data, size);
+        s->used += size;
+        return true;
+    }
+};
+
+void SetRate(benchmark::State& state, const Picture& p, size_t bytes) {
+    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(p.width) * p.height / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+void Ours(benchmark::State& state, int w, int h, japi2::KernelPath path) {
+    const Picture& p = Frame(w, h);
+    Sink sink;
+    japi2::JpegEncoder encoder;
+    for (auto _ : state) {
+        sink.used = 0;
+        encoder.Start(w, h, kQuality, Sink::Write, &sink, path);
+        for (int y = 0; y < h; ++y) encoder.AddRow(p.Row(y));
+        encoder.Finish();
+        benchmark::DoNotOptimize(sink.buffer.data());
+    }
+    SetRate(state, p, sink.used);
+}
+
+void Turbo(benchmark::State& state, int w, int h) {
+    const Picture& p = Frame(w, h);
+    std::vector<unsigned char> buffer(16u << 20);
+    unsigned long size = 0;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    info.image_width = static_cast<JDIMENSION>(w);
+    info.image_height = static_cast<JDIMENSION>(h);
+    info.input_components = 3;
+    info.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, kQuality, TRUE);
+    info.optimize_coding = FALSE;
+    info.comp_info[0].h_samp_factor = 2;
+    info.comp_info[0].v_samp_factor = 2;
+    for (auto _ : state) {
+        unsigned char* out = buffer.data();
+        size = buffer.size();
+        jpeg_mem_dest(&info, &out, &size);
+        jpeg_start_compress(&info, TRUE);
+        for (int y = 0; y < h; ++y) {
+            JSAMPROW row = const_cast<uint8_t*>(p.Row(y));
+            jpeg_write_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_compress(&info);
+        benchmark::DoNotOptimize(out);
+    }
+    jpeg_destroy_compress(&info);
+    SetRate(state, p, size);
+}
+
+// Medians by benchmark name, taken from the aggregate rows.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medians;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[run.run_name.str()] = run.counters.at("MP/s");
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+std::string Name(const char* who, int w, int h) { return std::string(who) + "/" + std::to_string(w) + "x" + std::to_string(h); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool child = std::getenv("JSIMD_FORCENONE") != nullptr;
+    std::string forwarded;
+    for (int i = 1; i < argc; ++i) forwarded += std::string(" '") + argv[i] + "'";
+
+    std::vector<char*> args(argv, argv + argc);
+    std::string reps = "--benchmark_repetitions=5";
+    std::string aggregates = "--benchmark_report_aggregates_only=true";
+    args.insert(args.begin() + 1, {reps.data(), aggregates.data()});
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+
+    for (const auto& [w, h] : kSizes) {
+        if (!child) {
+            benchmark::RegisterBenchmark(Name("ours", w, h).c_str(), Ours, w, h, japi2::KernelPath::Auto);
+            benchmark::RegisterBenchmark(Name("ours-portable", w, h).c_str(), Ours, w, h, japi2::KernelPath::Portable);
+        }
+        benchmark::RegisterBenchmark(Name(child ? "turbo-nosimd" : "turbo-simd", w, h).c_str(), Turbo, w, h);
+    }
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (child) {
+        for (const auto& [name, mps] : reporter.medians) std::printf("MEDIAN %s %.3f\n", name.c_str(), mps);
+        return 0;
+    }
+
+    // libjpeg-turbo without SIMD, in a child process.
+    std::map<std::string, double> medians = reporter.medians;
+    const std::string command = "JSIMD_FORCENONE=1 '" + std::string(argv[0]) + "'" + forwarded + " --benchmark_color=false 2>/dev/null";
+    std::fflush(stdout);
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, pipe)) {
+            char name[256];
+            double mps = 0;
+            const char* at = std::strstr(line, "MEDIAN ");
+            if (at && std::sscanf(at, "MEDIAN %255s %lf", name, &mps) == 2) {
+                std::string n = name;
+                const size_t suffix = n.find("_median");
+                if (suffix != std::string::npos) n.erase(suffix);
+                medians[n] = mps;
+            }
+        }
+        pclose(pipe);
+    }
+
+    std::printf("\nMedian MP/s (quality %d, 4:2:0, one row at a time; kernels: %s)\n", kQuality,
+                japi2::KernelPathSupported(japi2::KernelPath::Avx2) ? "avx2" : "portable");
+    std::printf("%-11s %9s %9s %9s %9s %12s %14s\n", "size", "ours", "portable", "turbo", "turbo-C", "ours/turbo",
+                "ours/turbo-C");
+    for (const auto& size : kSizes) {
+        const int w = size.first, h = size.second;
+        auto get = [&](const char* who) {
+            for (const auto& [name, v] : medians)
+                if (name.rfind(Name(who, w, h), 0) == 0) return v;
+            return 0.0;
+        };
+        const double ours = get("ours"), portable = get("ours-portable"), simd = get("turbo-simd"),
+                     plain = get("turbo-nosimd");
+        std::printf("%4dx%-6d %9.1f %9.1f %9.1f %9.1f %12.2f %14.2f\n", w, h, ours, portable, simd, plain,
+                    simd > 0 ? ours / simd : 0, plain > 0 ? ours / plain : 0);
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// CDib: one movable, zero-initialised global memory block holding a packed DIB (header,
+// colour table, bottom-up pixel rows), loaded from a BMP file and written as JPEG through
+// the compressor. The owner calls Free; copying is not supported (moving neither: the
+// block has exactly one owner for its whole life).
+#include <windows.h>
+
+#include "imaging/JpegCompressor.h"
+
+class CDib {
+public:
+    CDib() = default;
+    CDib(const CDib&) = delete;
+    CDib& operator=(const CDib&) = delete;
+
+    void Free();
+    // 1 when the whole file is in the buffer. 0 for a missing or unreadable file, a short
+    // file header, a type other than "BM" (refused before any allocation), an information
+    // header shorter than 40 bytes, pixel rows that the file does not fully hold, a failed
+    // allocation or a short read; the buffer is then empty. A previous picture is freed.
+    int LoadBmpFile(const wchar_t* fileName);
+
+    BITMAPINFOHEADER* GetHeader() const;
+    WORD GetColorCount() const;
+    WORD GetColorTableSize() const;
+    unsigned char* GetBits() const;
+    bool IsEmpty() const { return m_hDib == nullptr; }
+
+    // Writes the picture as a JPEG file through the compressor (JAPI2.dll unless `calls`
+    // says otherwise). False, and no file created, when the buffer is empty or does not
+    // hold what its header announces (24 or 32 bits, uncompressed, width 1..65535, height
+    // 0..65535 bottom-up, every row inside the block); false when the file cannot be
+    // created. 32-bit pixels are converted to 24 bits in place, so afterwards the buffer
+    // no longer holds valid 32-bit pixels.
+    bool SaveJpeg(const wchar_t* fileName, int setting) { return SaveJpeg(fileName, setting, Japi2Calls()); }
+    bool SaveJpeg(const wchar_t* fileName, int setting, const JpegCompressorCalls& calls);
+
+private:
+    HGLOBAL m_hDib = nullptr;
+};

@@ -1,0 +1,129 @@
+// Reading of packed DIBs: what is accepted, what is refused, and the rows handed over.
+#include <gtest/gtest.h>
+
+#include "imaging/BmpLayout.h"
+#include "tests/imaging/BmpBuilder.h"
+
+namespace {
+
+using imaging_test::MakeBmpFile;
+using imaging_test::PositionPixel;
+using imaging_test::Put16;
+using imaging_test::Put32;
+
+// The DIB part of a file (what the buffer holds), without the 14-byte file header.
+std::vector<uint8_t> Dib(const std::vector<uint8_t>& file) { return {file.begin() + 14, file.end()}; }
+
+TEST(BmpFileHeader, NeedsFourteenBytesStartingWithBM) {
+    const auto file = MakeBmpFile(2, 2, 24, PositionPixel);
+    EXPECT_TRUE(imaging::IsBmpFileHeader(file.data(), 14));
+    EXPECT_FALSE(imaging::IsBmpFileHeader(file.data(), 13));
+    const uint8_t mb[14] = {'M', 'B'};
+    EXPECT_FALSE(imaging::IsBmpFileHeader(mb, 14));
+}
+
+TEST(DibColorTable, CountFollowsColoursUsedThenBitCount) {
+    auto dib = Dib(MakeBmpFile(4, 4, 24, PositionPixel));
+    const std::pair<int, int> byBits[] = {{1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}};
+    for (const auto& [bits, count] : byBits) {
+        Put16(dib, 14, static_cast<uint32_t>(bits));
+        EXPECT_EQ(imaging::DibColorCount(dib.data()), count) << bits;
+        EXPECT_EQ(imaging::DibColorTableSize(dib.data()), count * 4) << bits;
+        EXPECT_EQ(imaging::DibBitsOffset(dib.data()), 40u + count * 4) << bits;
+    }
+    Put32(dib, 32, 3);  // colours used
+    EXPECT_EQ(imaging::DibColorCount(dib.data()), 3);
+    EXPECT_EQ(imaging::DibBitsOffset(dib.data()), 52u);
+}
+
+TEST(DibCompleteness, TruncatedRowsOrShortHeadersAreIncomplete) {
+    for (int bits : {24, 32}) {
+        const auto dib = Dib(MakeBmpFile(5, 3, bits, PositionPixel));
+        EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), dib.size()));
+        EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), dib.size() - 1));
+        EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), 39));
+    }
+    auto dib = Dib(MakeBmpFile(5, 3, 24, PositionPixel));
+    Put32(dib, 0, 12);  // a core header is not read
+    EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), dib.size()));
+    dib = Dib(MakeBmpFile(5, 3, 24, PositionPixel));
+    Put32(dib, 8, static_cast<uint32_t>(-3));  // top-down rows are counted too
+    EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), dib.size()));
+    Put32(dib, 8, static_cast<uint32_t>(-4));
+    EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), dib.size()));
+}
+
+TEST(JpegSourcePlan, RefusesHeadersThatDoNotMatchTheData) {
+    const auto good = Dib(MakeBmpFile(8, 6, 32, PositionPixel));
+    imaging::JpegSource s;
+    ASSERT_TRUE(imaging::PlanJpegSource(good.data(), good.size(), s));
+    EXPECT_EQ(s.width, 8);
+    EXPECT_EQ(s.height, 6);
+    EXPECT_EQ(s.stride, 32u);
+    EXPECT_EQ(s.stride24, 24u);
+    EXPECT_EQ(s.bitsOffset, 40u);
+
+    struct Case {
+        const char* what;
+        size_t offset;
+        uint32_t value;
+        bool isWord;
+    };
+    const Case cases[] = {
+        {"wider than the data", 4, 9, false},
+        {"taller than the data", 8, 7, false},
+        {"huge width", 4, 0x7FFFFFFF, false},
+        {"huge height", 8, 0x7FFFFFFF, false},
+        {"zero width", 4, 0, false},
+        {"top-down", 8, static_cast<uint32_t>(-6), false},
+        {"8 bits", 14, 8, true},
+        {"16 bits", 14, 16, true},
+        {"compressed", 16, 1, false},
+        {"bit fields", 16, 3, false},
+        {"colour table beyond the data", 32, 0xFFFF, false},
+        {"header size beyond the data", 0, 0x10000, false},
+    };
+    for (const Case& c : cases) {
+        auto dib = good;
+        if (c.isWord) Put16(dib, c.offset, c.value);
+        else Put32(dib, c.offset, c.value);
+        EXPECT_FALSE(imaging::PlanJpegSource(dib.data(), dib.size(), s)) << c.what;
+    }
+    // 64 bits per pixel would claim 64 * 8 bytes per row: longer rows than 32 bits hold.
+    auto wide = Dib(MakeBmpFile(8, 6, 24, PositionPixel));
+    Put16(wide, 14, 32);
+    EXPECT_FALSE(imaging::PlanJpegSource(wide.data(), wide.size(), s));
+    EXPECT_FALSE(imaging::PlanJpegSource(good.data(), good.size() - 1, s));
+    EXPECT_FALSE(imaging::PlanJpegSource(good.data(), 39, s));
+}
+
+TEST(JpegSourcePlan, HeightZeroIsAcceptedWithNoRows) {
+    auto dib = Dib(MakeBmpFile(8, 0, 32, PositionPixel));
+    imaging::JpegSource s;
+    ASSERT_TRUE(imaging::PlanJpegSource(dib.data(), dib.size(), s));
+    EXPECT_EQ(s.height, 0);
+}
+
+TEST(JpegSourceRows, ThirtyTwoBitRowsBecomeTopDownBlueGreenRed) {
+    for (int bits : {24, 32}) {
+        for (int width : {1, 3, 5, 640}) {
+            const int height = 7;
+            auto dib = Dib(MakeBmpFile(width, height, bits, PositionPixel));
+            imaging::JpegSource s;
+            ASSERT_TRUE(imaging::PlanJpegSource(dib.data(), dib.size(), s));
+            uint8_t* pixels = dib.data() + s.bitsOffset;
+            imaging::ConvertTo24Bit(pixels, s);
+            for (int y = 0; y < height; ++y) {
+                const uint8_t* row = imaging::TopDownRow(pixels, s, y);
+                for (int x = 0; x < width; ++x) {
+                    const auto want = PositionPixel(x, y);
+                    ASSERT_EQ(row[3 * x], want.b) << bits << " bits, " << x << "," << y;
+                    ASSERT_EQ(row[3 * x + 1], want.g);
+                    ASSERT_EQ(row[3 * x + 2], want.r);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
