@@ -38,6 +38,8 @@ public:
     void CloseAll();
     void HandleEvents(GraphEventHandler* handler);
     HRESULT TakeSnapshot();
+    // False when a snapshot cannot come (see TeskPreviewGraph::CanDeliverSnapshot).
+    bool CanTakeSnapshot() const { return m_captureGraph.CanDeliverSnapshot(); }
 
 protected:
     HWND m_hOwner = nullptr;

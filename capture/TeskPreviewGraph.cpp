@@ -123,6 +123,12 @@ HRESULT TeskPreviewGraph::TakeSnapshot() {
     return S_OK;
 }
 
+bool TeskPreviewGraph::CanDeliverSnapshot() const {
+    ComPtr<IEffectFilterSnapshot> snapshot;
+    return m_pGraph && m_pEffectFilter && SUCCEEDED(m_pEffectFilter.As(snapshot)) && snapshot &&
+           m_pSnapshotCallback && !m_snapshotBuffer.empty();
+}
+
 HRESULT STDMETHODCALLTYPE TeskPreviewGraph::SnapshotHandler(void* context, int width, int height) {
     auto* graph = static_cast<TeskPreviewGraph*>(context);
     if (!graph || !graph->m_pSnapshotCallback || graph->m_snapshotBuffer.empty()) return S_OK;

@@ -30,6 +30,11 @@ public:
     // a graph.
     virtual HRESULT TakeSnapshot();
 
+    // Whether a requested snapshot can reach the callback at all: a built graph whose effect
+    // filter has the snapshot interface, a callback, and a buffer that is not empty. The
+    // photo flow ends its wait at once when this is false.
+    bool CanDeliverSnapshot() const;
+
 protected:
     // Called by the effect filter on its own thread with this graph as context. Hands the
     // frame on only when it fits the registered buffer; always S_OK.

@@ -1,1 +1,143 @@
 #include "controller/TeskWin.h"
+
+#include <shlobj.h>
+
+#include "app/Tesk60App.h"
+#include "controller/FilterRegistration.h"
+#include "resources/resource.h"
+#include "text/UiText.h"
+#include "window/TeskFrameWin.h"
+
+namespace {
+constexpr wchar_t kCaption[] = L"Delm Halvo";
+constexpr int kRecoveryAttempts = 7;
+constexpr DWORD kRetryPauseMs = 1000;
+}  // namespace
+
+const MessageMap* CTeskWin::GetMessageMap() const {
+    static const MessageEntry entries[] = {
+        OnMessage<CTeskWin, &CTeskWin::OnCreate>(WM_CREATE),
+        OnMessage<CTeskWin, &CTeskWin::OnDestroy>(WM_DESTROY),
+        OnMessage<CTeskWin, &CTeskWin::OnCameraBusy>(WM_TESK_CAMERA_BUSY),
+        OnMessage<CTeskWin, &CTeskWin::OnPowerBroadcast>(WM_POWERBROADCAST),
+    };
+    static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
+    return &map;
+}
+
+LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
+    if (Default() == -1) return -1;
+    ::SetClassLongPtrW(m_hWnd, GCLP_HICON,
+                       reinterpret_cast<LONG_PTR>(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_PROGRAM))));
+    m_nThumbWidth = 80;
+    m_nThumbHeight = 60;
+
+    // Found beside the program by the library search; a failure leaves what is registered.
+    RegisterFilterFile(L"MPEGEncFilter.ax");
+    RegisterFilterFile(L"KorvEffect.ax");
+
+    SelectUiLanguage();
+
+    m_nResolution = 1;
+    m_nFirstThumbnail = 0;
+    m_nPictureNumber = 1;
+    LoadSettings();
+
+    ::CoInitialize(nullptr);
+
+    CTeskFrameWin* frame = TeskApp().m_pFrameWin;
+    m_lib.SetOwnerWindow(frame ? frame->m_hWnd : nullptr);
+    m_lib.EnumerateDevices();
+    m_bNoVideo = 1;
+    if (m_lib.GetVideoDeviceCount() > 0) {
+        m_lib.m_notifyMessage = WM_TESK_GRAPH_EVENT;
+        m_lib.SelectVideoDevice(0);
+        if (m_nResolution == 0)
+            m_lib.SetVideoSize(320, 240);
+        else if (m_nResolution == 1)
+            m_lib.SetVideoSize(640, 480);
+        const HRESULT started = m_lib.StartPreview(this);
+        PlaceVideo();
+        if (FAILED(started)) {
+            ::Sleep(kRetryPauseMs);
+            const int retried = m_nResolution != 0 ? RestartPreview(640, 480) : RestartPreview(320, 240);
+            if (retried != 0) PostMessage(WM_TESK_CAMERA_BUSY);
+        }
+        m_bNoVideo = 0;
+        InvalidateRect(nullptr, FALSE);
+    }
+
+    // Left empty when it fails: the photo file then cannot be created, and no photo is added.
+    if (FAILED(::SHGetFolderPathW(m_hWnd, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                  m_szPhotoDir)))
+        m_szPhotoDir[0] = L'\0';
+
+    if (frame) frame->FillResolutionList();
+    return 0;
+}
+
+LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
+    Default();
+    SaveSettings();
+    m_lib.SelectVideoDevice(-1);
+    m_lib.SelectAudioDevice(-1);
+    m_lib.CloseAll();
+    ::CoUninitialize();
+    return 0;
+}
+
+LRESULT CTeskWin::OnCameraBusy(WPARAM, LPARAM) {
+    ::MessageBoxW(m_hWnd, UiText[uitext::kTextCameraBusy], kCaption, MB_OK);
+    PostMessage(WM_CLOSE);
+    return 1;
+}
+
+LRESULT CTeskWin::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND) {
+        if (CTeskFrameWin* frame = TeskApp().m_pFrameWin) frame->InvalidateRect(nullptr, FALSE);
+        InvalidateRect(nullptr, FALSE);
+        RecoverPreview();
+    }
+    return TRUE;
+}
+
+void CTeskWin::PlaceVideo() {
+    // A 320 x 240 picture is shown unscaled in the middle of the 640 x 480 video area.
+    if (m_nResolution != 0)
+        m_lib.SetVideoRect(0, 0, 640, 480);
+    else
+        m_lib.SetVideoRect(160, 120, 320, 240);
+}
+
+int CTeskWin::RestartPreview(int width, int height) {
+    m_lib.CloseAll();
+    m_lib.SetVideoSize(width, height);
+    PlaceVideo();
+    const HRESULT hr = m_lib.StartPreview(this);
+    return FAILED(hr) ? static_cast<int>(hr) : 0;
+}
+
+void CTeskWin::RecoverPreview() {
+    const int width = m_nResolution != 0 ? 640 : 320;
+    const int height = m_nResolution != 0 ? 480 : 240;
+    for (int attempt = 0; attempt < kRecoveryAttempts; ++attempt) {
+        if (attempt > 0) ::Sleep(kRetryPauseMs);
+        if (RestartPreview(width, height) == 0) return;
+    }
+    m_bNoVideo = 1;
+}
+
+void CTeskWin::HandleGraphEvents() { m_lib.HandleEvents(this); }
+
+void CTeskWin::OnRenderDeviceSet(long) { RecoverPreview(); }
+
+void CTeskWin::SaveSettings() { m_settingsFile.Save(m_nPictureNumber, m_items); }
+
+int CTeskWin::LoadSettings() {
+    int32_t pictureNumber = m_nPictureNumber;
+    std::vector<CapturedItem> items;
+    if (!m_settingsFile.Load(pictureNumber, items)) return 0;
+    m_nPictureNumber = pictureNumber;
+    m_items = std::move(items);
+    return 1;
+}

@@ -1,10 +1,77 @@
 #pragma once
-// CTeskWin: the hidden main window, controller of the camera side. Its object deletes
-// itself after its window has been destroyed; being the application's main window, its
-// destruction ends the program.
+// CTeskWin: the hidden main window "Delm Halvo1", controller of the camera side. It starts
+// the camera while it is created, owns the capture façade, the captured photos and their
+// numbering, restarts and recovers the preview, takes photos, and writes the settings file
+// when it is destroyed. Its object deletes itself after its window has been destroyed;
+// being the application's main window, its destruction ends the program.
+#include <atomic>
+#include <vector>
+
+#include "capture/GraphCallbacks.h"
+#include "capture/TeskLib.h"
+#include "controller/CapturedItem.h"
+#include "controller/SettingsFile.h"
 #include "framework/Wnd.h"
 
-class CTeskWin : public CWnd {
+// Graph events reach the frame window as this message (its handler calls HandleGraphEvents).
+constexpr UINT WM_TESK_GRAPH_EVENT = WM_APP + 1;
+// Posted to the main window when the camera cannot be opened.
+constexpr UINT WM_TESK_CAMERA_BUSY = WM_APP + 2;
+
+class CTeskWin : public CWnd, public GraphEventHandler, public GraphCallback {
+public:
+    // 0 on success, else the failing HRESULT of the new preview.
+    int RestartPreview(int width, int height);
+    // Restarts at the current size; seven attempts a second apart, then m_bNoVideo = 1.
+    void RecoverPreview();
+    void PlaceVideo();
+    void HandleGraphEvents();
+
+    // Takes one photo from the running preview and saves the settings file (PhotoFlow.cpp).
+    void TakePhoto();
+    void SaveSettings();
+    int LoadSettings();
+
+    // GraphEventHandler
+    void OnRenderDeviceSet(long param1) override;
+    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp).
+    void OnSnapshot(int width, int height, const BYTE* pixels) override;
+
+    int m_nResolution = 1;      // 0 = 320 x 240, 1 = 640 x 480, 2 = 1280 x 1024
+    int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
+    std::vector<CapturedItem> m_items;  // oldest first
+    int m_nFirstThumbnail = 0;
+    int m_nThumbWidth = 80;
+    int m_nThumbHeight = 60;
+    wchar_t m_szPhotoDir[MAX_PATH] = {};
+    wchar_t m_szCaptureFile[MAX_PATH] = {};
+    int m_nCaptureKind = 0;
+    // Set by OnSnapshot as its last write (release); read by TakePhoto's wait (acquire).
+    std::atomic<int> m_bFrameDone{0};
+    TeskLib m_lib;
+    BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
+
 protected:
+    const MessageMap* GetMessageMap() const override;
     void PostNcDestroy() override { delete this; }
+
+private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCameraBusy(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+
+    // Waits until the requested frame is stored, or gives the request up when none comes.
+    void WaitForFrame();
+    // Writes the frame under m_szCaptureFile and appends its item; false when the file
+    // could not be created.
+    bool StoreFrame(int width, int height, const BYTE* pixels);
+
+    // Who owns the photo in flight. TakePhoto moves Idle -> Requested and, when it gives
+    // up, Requested -> Idle; OnSnapshot takes a frame only by moving Requested -> Storing,
+    // so a frame that arrives after TakePhoto gave up touches nothing.
+    enum class Capture { Idle, Requested, Storing };
+    std::atomic<Capture> m_capture{Capture::Idle};
+
+    SettingsFile m_settingsFile;
 };

@@ -1,0 +1,114 @@
+// One photo: TakePhoto on the user-interface thread asks for a frame and waits; OnSnapshot,
+// on the effect filter's thread, stores it as a numbered JPEG file and appends its item.
+#include <cwchar>
+
+#include "controller/CapturedItemWin.h"
+#include "controller/TeskWin.h"
+#include "controller/Thumbnail.h"
+#include "framework/Handles.h"
+#include "imaging/Dib.h"
+
+namespace {
+constexpr int kLastPictureNumber = 10000;
+constexpr DWORD kPollMs = 300;
+// How long a requested frame may take to arrive; a running preview delivers one within a
+// frame time or two.
+constexpr ULONGLONG kFrameTimeoutMs = 10000;
+// Once a frame is being stored, its files are written whatever it takes; this only bounds
+// the wait should the disk hang.
+constexpr ULONGLONG kStoreTimeoutMs = 120000;
+constexpr int kJpegSetting = 140;
+constexpr wchar_t kIntermediateJpeg[] = L"temp";
+
+bool WriteAll(HANDLE file, const void* data, DWORD size) {
+    DWORD written = 0;
+    return ::WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+}  // namespace
+
+void CTeskWin::TakePhoto() {
+    const int number = m_nPictureNumber;
+    m_nPictureNumber = number + 1 > kLastPictureNumber ? 1 : number + 1;  // a failed photo uses its number too
+    std::swprintf(m_szCaptureFile, MAX_PATH, L"%s\\Picture%04d.jpg", m_szPhotoDir, number);
+    m_nCaptureKind = 2;
+    m_bFrameDone.store(0, std::memory_order_relaxed);
+
+    m_capture.store(Capture::Requested, std::memory_order_release);
+    if (SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot()) {
+        WaitForFrame();
+    } else {
+        // No frame can come: no graph, or an effect filter that cannot hand one out.
+        Capture requested = Capture::Requested;
+        if (!m_capture.compare_exchange_strong(requested, Capture::Idle)) WaitForFrame();
+    }
+    SaveSettings();
+}
+
+void CTeskWin::WaitForFrame() {
+    const ULONGLONG start = ::GetTickCount64();
+    while (!m_bFrameDone.load(std::memory_order_acquire)) {
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (waited >= kFrameTimeoutMs) {
+            Capture requested = Capture::Requested;
+            if (m_capture.compare_exchange_strong(requested, Capture::Idle)) return;  // given up: m_items unchanged
+            if (waited >= kFrameTimeoutMs + kStoreTimeoutMs) return;
+        }
+        ::Sleep(kPollMs);
+    }
+}
+
+void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
+    Capture requested = Capture::Requested;
+    if (!m_capture.compare_exchange_strong(requested, Capture::Storing, std::memory_order_acquire)) return;
+
+    if (width > 0 && height > 0 && pixels) StoreFrame(width, height, pixels);
+
+    // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
+    // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
+    CDib dib;
+    if (dib.LoadBmpFile(m_szCaptureFile) && dib.SaveJpeg(kIntermediateJpeg, kJpegSetting)) {
+        if (!::MoveFileExW(kIntermediateJpeg, m_szCaptureFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+            ::DeleteFileW(kIntermediateJpeg);
+    }
+    dib.Free();
+
+    m_capture.store(Capture::Idle, std::memory_order_relaxed);
+    m_bFrameDone.store(1, std::memory_order_release);  // the last write: TakePhoto goes on
+}
+
+bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels) {
+    CapturedItem item = MakeEmptyItem();
+    SetItemPath(item, m_szCaptureFile);
+    item.kind = m_nCaptureKind;
+    item.selected = 0;
+
+    UniqueFile file(::CreateFileW(m_szCaptureFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return false;
+
+    const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfSize = imageSize + 54;
+    fileHeader.bfOffBits = 54;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;  // positive: bottom-up, as the pixels arrive
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = imageSize;
+    WriteAll(file.Get(), &fileHeader, sizeof(fileHeader));
+    WriteAll(file.Get(), &header, sizeof(header));
+    WriteAll(file.Get(), pixels, imageSize);
+    file.Reset();
+
+    UniqueBitmap thumbnail = MakeThumbnail(header, pixels, m_nThumbWidth, m_nThumbHeight);
+    item.header = ToFrameHeader(header);
+    const LONG thumbnailBytes = m_nThumbWidth * m_nThumbHeight * 4;
+    if (thumbnail && thumbnailBytes <= static_cast<LONG>(sizeof(item.thumbnail)))
+        ::GetBitmapBits(thumbnail.Get(), thumbnailBytes, item.thumbnail);
+    m_items.push_back(item);
+    return true;
+}
