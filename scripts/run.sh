@@ -18,7 +18,8 @@ trap '"$here/wine-session.sh" stop "$world"' EXIT
 
 # The demo camera and the effect filter, registered in this world only.
 for component in "$bin"/VirtualCamera.dll "$bin"/KorvEffect.ax; do
-  [[ -f $component ]] && "$here/wine-run.sh" "$world" regsvr32 /s "$component" || true
+  [[ -f $component ]] || continue
+  "$here/wine-run.sh" "$world" regsvr32 /s "$("$here/wine-run.sh" "$world" winepath -w "$component" 2>/dev/null)" || true
 done
 
 mkdir -p "$world/cwd"

@@ -62,6 +62,9 @@ case $cmd in
       timeout 60 "$wineserver" -w
       # A crash must end the program, not wait for someone to close Wine's crash dialog.
       timeout 60 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      # Under Xvfb the video renderers show only black through OpenGL; the GDI path of
+      # Wine's Direct3D shows the picture.
+      timeout 60 "$wine" reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
       timeout 60 "$wineserver" -w
     fi
     timeout 10 "$wineserver" -p >/dev/null 2>&1 || true   # keep it alive between test programs
