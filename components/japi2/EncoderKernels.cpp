@@ -27,12 +27,14 @@ bool KernelPathSupported(KernelPath path) {
 const EncoderKernels& GetEncoderKernels(KernelPath path) {
     if (path == KernelPath::Auto) path = KernelPathSupported(KernelPath::Avx2) ? KernelPath::Avx2 : KernelPath::Portable;
     if (path == KernelPath::Avx2 && KernelPathSupported(path)) return kernels_avx2::kKernels;
+    if (path == KernelPath::Generic) return kernels_generic::kKernels;
     return kernels_portable::kKernels;
 }
 
 const char* KernelPathName(KernelPath path) {
     switch (path) {
     case KernelPath::Auto: return "auto";
+    case KernelPath::Generic: return "generic";
     case KernelPath::Portable: return "portable";
     case KernelPath::Avx2: return "avx2";
     }

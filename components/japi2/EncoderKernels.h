@@ -23,7 +23,8 @@ struct EncoderKernels {
                                    int16_t* zigzag);
 };
 
-enum class KernelPath { Auto, Portable, Avx2 };
+// Generic: plain C++; Portable: the build's baseline vectors (SSE2 on x86-64); Avx2.
+enum class KernelPath { Auto, Generic, Portable, Avx2 };
 
 // Whether this machine (and build) can run `path`; Auto and Portable always can.
 bool KernelPathSupported(KernelPath path);
@@ -36,6 +37,7 @@ const char* KernelPathName(KernelPath path);
 // order.
 void MakeDivisors(const uint8_t quant[64], float divisors[64]);
 
+namespace kernels_generic { extern const EncoderKernels kKernels; }
 namespace kernels_portable { extern const EncoderKernels kKernels; }
 namespace kernels_avx2 { extern const EncoderKernels kKernels; }
 
