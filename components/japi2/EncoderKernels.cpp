@@ -1,6 +1,5 @@
 #include "components/japi2/EncoderKernels.h"
 
-#include <cmath>
 
 namespace japi2 {
 
