@@ -16,14 +16,23 @@ struct EncoderKernels {
     void (*convertChroma)(const uint8_t* bgrTop, const uint8_t* bgrBottom, int pairs,
                           uint8_t* cb, uint8_t* cr);
     // Forward DCT of an 8 x 8 block of samples, quantised with `divisors` (from
-    // MakeDivisors), written in zig-zag order. Returns the mask of non-zero coefficients
-    // (bit k for zigzag[k]). Internally the DCT leaves the block transposed: index v * 8 + u
-    // holds vertical frequency u and horizontal frequency v, which is the divisors' layout.
+    // MakeDivisors). The coefficients are stored transposed: index v * 8 + u holds vertical
+    // frequency u and horizontal frequency v (kZigZagTransposed gives the zig-zag order).
+    // Returns the mask of non-zero coefficients in zig-zag order (bit k for the k-th).
     uint64_t (*forwardDctQuantize)(const uint8_t* samples, ptrdiff_t stride, const float* divisors,
-                                   int16_t* zigzag);
+                                   int16_t* coefficients);
 };
 
-enum class KernelPath { Auto, Portable, Avx2 };
+// Generic: plain C++; Portable: the build's baseline vectors (SSE2 on x86-64); Avx2.
+// Stored (transposed) index of the k-th coefficient in zig-zag order.
+extern const uint8_t kZigZagTransposed[64];
+// Zig-zag mask bits of the stored coefficients 8j..8j+7, by their non-zero pattern.
+struct ZigZagMaskTable {
+    uint64_t bits[8][256];
+};
+extern const ZigZagMaskTable kZigZagMaskFromStored;
+
+enum class KernelPath { Auto, Generic, Portable, Avx2 };
 
 // Whether this machine (and build) can run `path`; Auto and Portable always can.
 bool KernelPathSupported(KernelPath path);
@@ -36,6 +45,7 @@ const char* KernelPathName(KernelPath path);
 // order.
 void MakeDivisors(const uint8_t quant[64], float divisors[64]);
 
+namespace kernels_generic { extern const EncoderKernels kKernels; }
 namespace kernels_portable { extern const EncoderKernels kKernels; }
 namespace kernels_avx2 { extern const EncoderKernels kKernels; }
 

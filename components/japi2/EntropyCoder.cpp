@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "components/japi2/EncoderKernels.h"
+
 namespace japi2 {
 namespace {
 
@@ -81,12 +83,12 @@ void BuildHuffmanCodes(const HuffmanSpec& spec, HuffmanCodes& out) {
     }
 }
 
-void EntropyCoder::EncodeBlock(const int16_t* zz, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
+void EntropyCoder::EncodeBlock(const int16_t* coefficients, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
                                const HuffmanCodes& ac) {
     BitWriter w(m_out, m_bits, m_free);
 
-    const int diff = zz[0] - predictor;
-    predictor = zz[0];
+    const int diff = coefficients[0] - predictor;
+    predictor = coefficients[0];
     {
         // For a negative value the format stores value - 1 in `size` bits.
         const int sign = diff >> 31;
@@ -108,7 +110,7 @@ void EntropyCoder::EncodeBlock(const int16_t* zz, uint64_t nonZero, int& predict
                 run -= 16;
             } while (run >= 16);
         }
-        const int v = zz[k];
+        const int v = coefficients[kZigZagTransposed[k]];
         const int sign = v >> 31;
         const int size = BitLength(static_cast<uint32_t>((v ^ sign) - sign));
         const uint32_t value = static_cast<uint32_t>(v + sign) & ((1u << size) - 1);

@@ -28,9 +28,10 @@ public:
     uint8_t* Position() const { return m_out; }
     void Rebase(uint8_t* out) { m_out = out; }
 
-    // `zigzag` holds the block in zig-zag order, `nonZero` bit k is set when zigzag[k] is
-    // not zero; `predictor` is the previous DC of the component and receives this one.
-    void EncodeBlock(const int16_t* zigzag, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
+    // `coefficients` as the DCT kernel stores them (see EncoderKernels.h); `nonZero` bit k
+    // is set when the k-th coefficient in zig-zag order is not zero; `predictor` is the
+    // previous DC of the component and receives this one.
+    void EncodeBlock(const int16_t* coefficients, uint64_t nonZero, int& predictor, const HuffmanCodes& dc,
                      const HuffmanCodes& ac);
     // Pads the last byte with one bits (as the format asks before a marker).
     void Flush();

@@ -40,8 +40,13 @@ int JAPI2_CALL Start_JPEG_Compress(JAPI2_COMPRESSOR compressor, void* file, int 
                                    int height) {
     if (!compressor || !file || file == INVALID_HANDLE_VALUE) return 0;
     compressor->file = static_cast<HANDLE>(file);
-    compressor->started = compressor->encoder.Start(width, height, japi2::QualityFromSetting(setting),
-                                                    WriteToFile, compressor->file);
+    // No exception may cross the C boundary: running out of memory is a plain failure.
+    try {
+        compressor->started = compressor->encoder.Start(width, height, japi2::QualityFromSetting(setting),
+                                                        WriteToFile, compressor->file);
+    } catch (...) {
+        compressor->started = false;
+    }
     return compressor->started ? 1 : 0;
 }
 

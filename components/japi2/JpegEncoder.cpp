@@ -150,7 +150,8 @@ bool JpegEncoder::Finish() {
             StoreRow(m_rows[(m_rowsReceived - 1) & 1].data());
         }
     }
-    if (m_state != State::Encoding || !EnsureRoom(16)) return false;
+    // Up to eight pending bytes, each possibly stuffed, and the end marker.
+    if (m_state != State::Encoding || !EnsureRoom(32)) return false;
     m_coder.Flush();
     m_outUsed = static_cast<size_t>(m_coder.Position() - m_out.data());
     m_out[m_outUsed++] = 0xFF;

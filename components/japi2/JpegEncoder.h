@@ -11,7 +11,7 @@
 //  - Rows beyond the height are ignored. Finish encodes rows that never arrived as copies
 //    of the last row received (black when none was), so the output is always a complete
 //    picture of the announced size, and writes the end marker.
-//  - Output goes through the write function in pieces of up to 64 KiB. Once it reports
+//  - Output goes through the write function in pieces of about 64 KiB. Once it reports
 //    failure nothing more is written and every later call returns false.
 #include <cstddef>
 #include <cstdint>

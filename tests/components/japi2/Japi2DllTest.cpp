@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "components/japi2/Japi2.h"
+#include "components/japi2/JpegEncoder.h"
 #include "framework/Handles.h"
 #include "tests/imaging/WinFiles.h"
 
@@ -115,6 +116,42 @@ TEST_F(Japi2DllTest, AFileThatCannotBeWrittenEndsInFailureNotACrash) {
     for (int y = 0; y < 64; ++y) Compress_One_Line(c, y, Gradient(64, y).data());
     EXPECT_EQ(End_JPEG_Compress(c), 0);
     Close_JPEG_Compressor(c);
+}
+
+// The DLL is built by another compiler than the native tests: its kernel paths must agree
+// with each other as well.
+TEST(Japi2KernelPaths, EveryPathWritesIdenticalBytesInThisBuild) {
+    struct Out {
+        static bool Write(void* context, const uint8_t* data, size_t size) {
+            auto* v = static_cast<std::vector<uint8_t>*>(context);
+            v->insert(v->end(), data, data + size);
+            return true;
+        }
+    };
+    auto encode = [](japi2::KernelPath path, int w, int h, int quality) {
+        std::vector<uint8_t> out;
+        japi2::JpegEncoder encoder;
+        encoder.Start(w, h, quality, Out::Write, &out, path);
+        std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
+        uint32_t noise = 12345;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w * 3; ++x) {
+                noise = noise * 1103515245u + 12345u;
+                row[x] = static_cast<uint8_t>(x / 3 + y * 2 + (noise >> 28));
+            }
+            encoder.AddRow(row.data());
+        }
+        encoder.Finish();
+        return out;
+    };
+    for (int quality : {10, 93, 100}) {
+        const auto reference = encode(japi2::KernelPath::Generic, 161, 97, quality);
+        EXPECT_FALSE(reference.empty());
+        EXPECT_EQ(encode(japi2::KernelPath::Portable, 161, 97, quality), reference) << quality;
+        if (japi2::KernelPathSupported(japi2::KernelPath::Avx2)) {
+            EXPECT_EQ(encode(japi2::KernelPath::Avx2, 161, 97, quality), reference) << quality;
+        }
+    }
 }
 
 }  // namespace
