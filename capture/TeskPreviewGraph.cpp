@@ -125,8 +125,11 @@ HRESULT TeskPreviewGraph::TakeSnapshot() {
 
 bool TeskPreviewGraph::CanDeliverSnapshot() const {
     ComPtr<IEffectFilterSnapshot> snapshot;
+    ComPtr<IMediaControl> control;
+    OAFilterState state = State_Stopped;
     return m_pGraph && m_pEffectFilter && SUCCEEDED(m_pEffectFilter.As(snapshot)) && snapshot &&
-           m_pSnapshotCallback && !m_snapshotBuffer.empty();
+           m_pSnapshotCallback && !m_snapshotBuffer.empty() && SUCCEEDED(m_pGraph.As(control)) && control &&
+           SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
 }
 
 HRESULT STDMETHODCALLTYPE TeskPreviewGraph::SnapshotHandler(void* context, int width, int height) {

@@ -30,9 +30,9 @@ public:
     // a graph.
     virtual HRESULT TakeSnapshot();
 
-    // Whether a requested snapshot can reach the callback at all: a built graph whose effect
-    // filter has the snapshot interface, a callback, and a buffer that is not empty. The
-    // photo flow ends its wait at once when this is false.
+    // Whether a requested snapshot can reach the callback at all: a running graph whose
+    // effect filter has the snapshot interface, a callback, and a buffer that is not empty.
+    // The photo flow ends its wait at once when this is false.
     bool CanDeliverSnapshot() const;
 
 protected:

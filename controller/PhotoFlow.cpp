@@ -29,7 +29,9 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 void CTeskWin::TakePhoto() {
     const int number = m_nPictureNumber;
     m_nPictureNumber = number + 1 > kLastPictureNumber ? 1 : number + 1;  // a failed photo uses its number too
-    std::swprintf(m_szCaptureFile, MAX_PATH, L"%s\\Picture%04d.jpg", m_szPhotoDir, number);
+    // "%s\Picture%04d.jpg" of the Windows C library, where %s in a wide format is a wide
+    // string; the standard library used here spells that %ls.
+    std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
     m_nCaptureKind = 2;
     m_bFrameDone.store(0, std::memory_order_relaxed);
 

@@ -24,7 +24,12 @@
 // call on the object; an object that owns itself deletes itself there). When the
 // application's main window gets WM_NCDESTROY, the message loop is told to end.
 #include <windows.h>
+#include <windowsx.h>
 #include <iterator>
+
+// windowsx.h defines SubclassWindow as a macro; CWnd has a member of that name. Including
+// windowsx.h first keeps a later include from defining it again.
+#undef SubclassWindow
 
 class CWnd;
 

@@ -275,6 +275,10 @@ HRESULT CameraFilter::QueryFilterInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
+HRESULT CapturePin::OnConnected() {
+    return ReadRunSettings().busy ? HRESULT_FROM_WIN32(ERROR_BUSY) : S_OK;
+}
+
 HRESULT CameraFilter::OnStartStreaming() {
     m_runSettings = ReadRunSettings();
     if (m_runSettings.busy) return HRESULT_FROM_WIN32(ERROR_BUSY);

@@ -53,6 +53,10 @@ public:
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
     void GetBufferProperties(ALLOCATOR_PROPERTIES& props) override;
+    // A busy camera also refuses connections: Wine's graph manager drops a Pause failure
+    // of a source when the renderer's Pause is still pending, so a busy camera that only
+    // failed its Pause would look like a running one there.
+    HRESULT OnConnected() override;
 
 private:
     int FindOffer(const AM_MEDIA_TYPE& mt) const;  // index into m_offer, or -1

@@ -1,0 +1,281 @@
+// The camera program's controller in this process, with the virtual camera and the effect
+// filter registered in the private prefix and Wine's real filter graph manager.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "controller/CapturedItemWin.h"
+#include "controller/SettingsCodec.h"
+#include "tests/components/support/ComponentWorld.h"
+#include "tests/controller/ProgramInProcess.h"
+#include "text/UiText.h"
+
+using namespace program_test;
+using components_test::CameraSettings;
+using e2e::FileExists;
+using e2e::ReadFileBytes;
+using settings::DecodeSettings;
+using settings::EncodeSettings;
+
+namespace {
+constexpr size_t kRecord = 43768;
+
+HWND VideoWindowOf(HWND frame) {
+    return ::FindWindowExW(frame, nullptr, nullptr, L"ActiveMovie Window");
+}
+
+RECT ClientRectIn(HWND parent, HWND child) {
+    RECT rect;
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool IsJpeg(const std::wstring& path) {
+    auto bytes = ReadFileBytes(path);
+    return bytes && bytes->size() > 4 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8 &&
+           (*bytes)[bytes->size() - 2] == 0xFF && (*bytes)[bytes->size() - 1] == 0xD9;
+}
+
+// Thumbnail pixel (x, y), top row first, as blue-green-red-reserved.
+const uint8_t* ThumbnailPixel(const CapturedItem& item, int x, int y) { return item.thumbnail + (y * 80 + x) * 4; }
+
+class Controller : public ::testing::Test {
+protected:
+    CameraSettings settings;  // the virtual camera's defaults, cleared again afterwards
+};
+
+TEST_F(Controller, StartsTheFirstCameraAt640x480InTheCameraWindow) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_EQ(program.Main()->m_bNoVideo, 0);
+    EXPECT_EQ(program.Main()->m_nResolution, 1);
+    EXPECT_EQ(program.Main()->m_nThumbWidth, 80);
+    EXPECT_EQ(program.Main()->m_nThumbHeight, 60);
+    EXPECT_FALSE(::IsWindowVisible(program.Main()->m_hWnd));
+
+    HWND video = VideoWindowOf(program.Frame()->m_hWnd);
+    ASSERT_TRUE(video) << "the renderer's window is a child of the camera window";
+    EXPECT_TRUE(::IsWindowVisible(video));
+    const RECT placed = ClientRectIn(program.Frame()->m_hWnd, video);
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.top, 0);
+    EXPECT_EQ(placed.right, 640);
+    EXPECT_EQ(placed.bottom, 480);
+
+    // The frames arrive in the capture size that was asked for.
+    program.UsePrivatePhotoFolder();
+    program.Main()->TakePhoto();
+    ASSERT_EQ(program.Main()->m_items.size(), 1u);
+    EXPECT_EQ(program.Main()->m_items[0].header.biWidth, 640);
+    EXPECT_EQ(program.Main()->m_items[0].header.biHeight, 480);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, APhotoBecomesANumberedJpegWithItsItemAndIsSavedAtOnce) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    CTeskWin& main = *program.Main();
+    main.m_nPictureNumber = 7;
+
+    main.TakePhoto();
+
+    ASSERT_EQ(main.m_items.size(), 1u);
+    const CapturedItem& item = main.m_items.back();
+    const std::wstring path = photos + L"\\Picture0007.jpg";
+    EXPECT_EQ(item.kind, 2);
+    EXPECT_EQ(item.selected, 0);
+    EXPECT_EQ(ItemPathW(item), path);
+    EXPECT_EQ(item.header.biSize, 40u);
+    EXPECT_EQ(item.header.biWidth, 640);
+    EXPECT_EQ(item.header.biHeight, 480);
+    EXPECT_EQ(item.header.biPlanes, 1);
+    EXPECT_EQ(item.header.biBitCount, 32);
+    EXPECT_EQ(item.header.biCompression, 0u);
+    EXPECT_EQ(item.header.biSizeImage, 640u * 480u * 4u);
+    // The test picture's top rows are white and its bottom rows black: the thumbnail is
+    // the right way up.
+    EXPECT_GT(ThumbnailPixel(item, 40, 0)[1], 200);
+    EXPECT_LT(ThumbnailPixel(item, 40, 59)[1], 60);
+    EXPECT_EQ(main.m_nPictureNumber, 8);
+
+    EXPECT_TRUE(IsJpeg(path));
+    EXPECT_FALSE(FileExists(program.World().PathOf(L"temp")));
+    auto saved = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
+    ASSERT_TRUE(saved) << "the settings file is written when TakePhoto returns";
+    ASSERT_EQ(saved->size(), 16 + kRecord);
+    auto loaded = DecodeSettings(saved->data(), saved->size(), [](const CapturedItem&) { return true; });
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->pictureNumber, 8);
+    ASSERT_EQ(loaded->items.size(), 1u);
+    EXPECT_EQ(ItemPathW(loaded->items[0]), path);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, NumbersRunTo10000ThenStartAgainAt1) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    program.Main()->m_nPictureNumber = 10000;
+    program.Main()->TakePhoto();
+    EXPECT_TRUE(IsJpeg(photos + L"\\Picture10000.jpg"));
+    EXPECT_EQ(program.Main()->m_nPictureNumber, 1);
+    program.Main()->TakePhoto();
+    EXPECT_TRUE(IsJpeg(photos + L"\\Picture0001.jpg"));
+    EXPECT_EQ(program.Main()->m_items.size(), 2u);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, PhotoLandsInThePicturesFolder) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring folder = program.Main()->m_szPhotoDir;
+    ASSERT_GE(folder.size(), 8u);
+    EXPECT_EQ(folder.substr(folder.size() - 8), L"Pictures");
+    program.Main()->m_nPictureNumber = 9876;
+    program.Main()->TakePhoto();
+    const std::wstring path = folder + L"\\Picture9876.jpg";
+    EXPECT_TRUE(IsJpeg(path));
+    ::DeleteFileW(path.c_str());
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, APhotoWhoseJpegCannotBeWrittenIsKeptAsABitmap) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    // A folder named "temp" in the current folder: the intermediate JPEG cannot be created.
+    ASSERT_TRUE(::CreateDirectoryW(program.World().PathOf(L"temp").c_str(), nullptr));
+    program.Main()->TakePhoto();
+
+    ASSERT_EQ(program.Main()->m_items.size(), 1u);
+    auto bytes = ReadFileBytes(photos + L"\\Picture0001.jpg");
+    ASSERT_TRUE(bytes) << "the frame that arrived is not lost";
+    ASSERT_EQ(bytes->size(), 54u + 640u * 480u * 4u);
+    EXPECT_EQ((*bytes)[0], 'B');
+    EXPECT_EQ((*bytes)[1], 'M');
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, APhotoWithoutAPhotoFolderAddsNothingAndStillReturns) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    wcscpy_s(program.Main()->m_szPhotoDir, MAX_PATH, program.World().PathOf(L"missing\\folder").c_str());
+    program.Main()->TakePhoto();
+    EXPECT_TRUE(program.Main()->m_items.empty());
+    EXPECT_EQ(program.Main()->m_nPictureNumber, 2) << "a failed photo uses up its number";
+    EXPECT_FALSE(FileExists(program.World().PathOf(L"temp")));
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, StoredItemsWhosePhotoIsGoneAreDroppedAtStart) {
+    ProgramInProcess program;
+    std::vector<CapturedItem> items;
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring path = program.World().PathOf(L"photo" + std::to_wstring(i) + L".jpg");
+        if (i != 1) {
+            ASSERT_TRUE(e2e::WriteFileBytes(path, {0xFF, 0xD8, 0xFF, 0xD9}));
+        }
+        CapturedItem item = MakeEmptyItem();
+        item.kind = 2;
+        item.selected = 1;
+        SetItemPath(item, path.c_str());
+        items.push_back(item);
+    }
+    ASSERT_TRUE(e2e::WriteFileBytes(program.World().PathOf(L"halvo.dat"), EncodeSettings(42, items)));
+
+    ASSERT_TRUE(program.Start());
+    CTeskWin& main = *program.Main();
+    EXPECT_EQ(main.m_nPictureNumber, 42);
+    ASSERT_EQ(main.m_items.size(), 2u);
+    EXPECT_EQ(ItemPathW(main.m_items[0]), program.World().PathOf(L"photo0.jpg"));
+    EXPECT_EQ(ItemPathW(main.m_items[1]), program.World().PathOf(L"photo2.jpg"));
+    EXPECT_EQ(main.m_items[0].selected, 0);
+    EXPECT_EQ(main.m_items[1].selected, 0);
+    EXPECT_TRUE(program.Close());
+    auto saved = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->size(), 16 + 2 * kRecord);
+}
+
+TEST_F(Controller, ResumeFromStandbyRestartsThePreview) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    program.UsePrivatePhotoFolder();
+    EXPECT_EQ(program.Main()->SendMessage(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), TRUE);
+    EXPECT_EQ(program.Main()->m_bNoVideo, 0);
+    program.Main()->TakePhoto();
+    EXPECT_EQ(program.Main()->m_items.size(), 1u) << "the restarted preview delivers frames";
+    EXPECT_EQ(program.Main()->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, ResumeGivesUpAfterSevenAttemptsWhenTheCameraStaysAway) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    settings.Set(L"Busy", 1);
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(program.Main()->SendMessage(WM_POWERBROADCAST, PBT_APMRESUMECRITICAL), TRUE);
+    const ULONGLONG waited = ::GetTickCount64() - start;
+    EXPECT_EQ(program.Main()->m_bNoVideo, 1);
+    EXPECT_GE(waited, 6000u) << "six pauses of a second between seven attempts";
+
+    // No frame can come now: the photo returns at once and adds nothing.
+    program.UsePrivatePhotoFolder();
+    const ULONGLONG photoStart = ::GetTickCount64();
+    program.Main()->TakePhoto();
+    EXPECT_LT(::GetTickCount64() - photoStart, 3000u);
+    EXPECT_TRUE(program.Main()->m_items.empty());
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(Controller, BusyCameraIsReportedAfterOneRetryAndEndsTheProgram) {
+    settings.Set(L"Busy", 1);
+    ProgramInProcess program;
+    MessageBoxWatcher watcher;
+    const ULONGLONG start = ::GetTickCount64();
+    ASSERT_TRUE(program.Start());
+    EXPECT_GE(::GetTickCount64() - start, 1000u) << "one second before the retry";
+    EXPECT_TRUE(PumpUntilQuit(20000)) << "the program ends after the message";
+    EXPECT_TRUE(watcher.Seen());
+    EXPECT_EQ(watcher.Text(), std::wstring(UiText[65]));
+    // The test run names the language Wine was started in (LANG); the environment carries
+    // only ASCII safely, so the expected texts are spelled here.
+    const char* language = std::getenv("DH_EXPECTED_BUSY_LANGUAGE");
+    const std::string expected = language ? language : "en";
+    if (expected == "de")
+        EXPECT_EQ(watcher.Text(), L"Kamera ist belegt");
+    else if (expected == "zh_TW")
+        EXPECT_EQ(watcher.Text(), L"\u7db2\u8def\u651d\u5f71\u6a5f\u5fd9\u788c");
+    else
+        EXPECT_EQ(watcher.Text(), L"Camera is busy");
+    EXPECT_TRUE(FileExists(program.World().PathOf(L"halvo.dat")));
+}
+
+TEST_F(Controller, WithoutACameraTheProgramRunsQuietlyAndStillSavesOnClose) {
+    ASSERT_EQ(components_test::CameraDll().Unregister(), S_OK);
+    {
+        ProgramInProcess program;
+        MessageBoxWatcher watcher;
+        ASSERT_TRUE(program.Start());
+        EXPECT_EQ(program.Main()->m_bNoVideo, 1);
+        EXPECT_EQ(VideoWindowOf(program.Frame()->m_hWnd), nullptr);
+        Pump(1500);
+        EXPECT_FALSE(watcher.Seen()) << "no message without a camera";
+
+        program.UsePrivatePhotoFolder();
+        program.Main()->TakePhoto();  // no graph: returns at once
+        EXPECT_TRUE(program.Main()->m_items.empty());
+
+        EXPECT_TRUE(program.Close());
+        auto saved = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->size(), 16u);
+    }
+    ASSERT_EQ(components_test::CameraDll().Register(), S_OK);
+}
+
+}  // namespace
