@@ -127,6 +127,11 @@ HRESULT CapturePin::QueryPinInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
+STDMETHODIMP CapturePin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
+    if (ReadRunSettings().busy) return HRESULT_FROM_WIN32(ERROR_BUSY);
+    return OutputPin::Connect(receiver, mt);
+}
+
 int CapturePin::FindOffer(const AM_MEDIA_TYPE& mt) const { return FindInList(m_offer, mt); }
 
 HRESULT CapturePin::CheckMediaType(const AM_MEDIA_TYPE& mt) {

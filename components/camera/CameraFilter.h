@@ -47,6 +47,11 @@ public:
                      DWORD* returned) override;
     STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
+    // A busy camera refuses connections too: Wine 8's graph manager reports S_FALSE from
+    // IMediaControl::Run when a renderer paused asynchronously, whatever a later filter's
+    // Pause returned, so a failing Pause alone would go unnoticed by the program.
+    STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
+
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
     HRESULT GetMediaType(int index, filterkit::MediaType& out) override;
 
