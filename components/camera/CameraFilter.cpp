@@ -376,13 +376,16 @@ HRESULT CameraFilter::DeliverFrame() {
     if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
     const size_t bytes = filterkit::FrameBytes(layout);
     if (!RenderTestPicture(layout, m_frame, data, static_cast<size_t>(sample->GetSize()))) return E_UNEXPECTED;
-    ++m_frame;
     sample->SetActualDataLength(static_cast<long>(bytes));
     // No time stamps: a live preview is shown as it arrives.
     sample->SetTime(nullptr, nullptr);
     sample->SetSyncPoint(TRUE);
     hr = m_capture.Deliver(sample.Get());
-    if (SUCCEEDED(hr)) ++m_delivered;
+    // The picture's counter counts frames the chain accepted.
+    if (SUCCEEDED(hr)) {
+        ++m_delivered;
+        ++m_frame;
+    }
     return hr;
 }
 
