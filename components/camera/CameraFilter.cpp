@@ -259,7 +259,10 @@ STDMETHODIMP StillPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) { r
 // ---- filter ----
 
 CameraFilter::CameraFilter()
-    : BaseFilter(CLSID_VirtualCamera), m_capture(*this, ReadStreamSettings()), m_still(*this, ReadStreamSettings()) {}
+    : BaseFilter(CLSID_VirtualCamera),
+      m_capture(*this, ReadStreamSettings()),
+      m_still(*this, ReadStreamSettings()),
+      m_controls(*static_cast<IBaseFilter*>(this)) {}
 
 CameraFilter::~CameraFilter() {
     // Released without Stop (not in a graph): the thread must not outlive the pins.
@@ -274,8 +277,14 @@ IPin* CameraFilter::PinAt(int index) {
 }
 
 HRESULT CameraFilter::QueryFilterInterface(REFIID iid, void** out) {
-    if (iid != IID_IAMFilterMiscFlags) return E_NOINTERFACE;
-    *out = static_cast<IAMFilterMiscFlags*>(this);
+    if (iid == IID_IAMFilterMiscFlags)
+        *out = static_cast<IAMFilterMiscFlags*>(this);
+    else if (iid == IID_IKsPropertySet)
+        *out = static_cast<IKsPropertySet*>(&m_controls);
+    else if (iid == kIID_IKsControl)
+        *out = static_cast<KsControlInterface*>(&m_controls);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }

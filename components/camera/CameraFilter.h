@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "components/camera/CameraControls.h"
 #include "components/camera/CameraRegistry.h"
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
@@ -119,6 +120,7 @@ private:
 
     CapturePin m_capture;
     StillPin m_still;
+    CameraControls m_controls;
     RunSettings m_runSettings;
 
     std::mutex m_streamLock;

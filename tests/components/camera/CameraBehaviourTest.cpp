@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "components/camera/CameraControls.h"
 #include "components/camera/CameraRegistry.h"
 #include "components/effect/EffectFilterInterfaces.h"
 #include "tests/components/support/ComponentWorld.h"
@@ -202,6 +203,80 @@ TEST_F(CameraTest, CameraStateSurvivesRebinding) {
     EXPECT_EQ(camera::ReadControlByte(0x0401), 0u);
 }
 
+// The property sets the button utility uses, each through a fresh binding as it does.
+class CameraControlsTest : public CameraTest {
+protected:
+    ComPtr<IKsPropertySet> Properties() {
+        m_camera = BindVirtualCamera();
+        ComPtr<IKsPropertySet> props;
+        m_camera.As(props);
+        return props;
+    }
+    ComPtr<camera::KsControlInterface> Control() {
+        m_camera = BindVirtualCamera();
+        ComPtr<camera::KsControlInterface> control;
+        m_camera.QueryTo(camera::kIID_IKsControl, control.PutVoid());
+        return control;
+    }
+    static void Block(BYTE (&block)[40], DWORD at24, DWORD at28) {
+        memset(block, 0, sizeof(block));
+        memcpy(block + 24, &at24, 4);
+        memcpy(block + 28, &at28, 4);
+    }
+};
+
+TEST_F(CameraControlsTest, StandardPropertyWrittenIsReadBackAfterRebinding) {
+    BYTE block[40];
+    Block(block, 1, 0);
+    ASSERT_EQ(Properties()->Set(camera::kStandardPropertySet, 24, block, 40, block, 40), S_OK);
+    Block(block, 0x55, 0);
+    DWORD returned = 0;
+    ComPtr<IKsPropertySet> props = Properties();
+    ASSERT_EQ(props->Get(camera::kStandardPropertySet, 24, block, 40, block, 40, &returned), S_OK);
+    EXPECT_EQ(block[24], 1);
+    EXPECT_EQ(returned, 40u);
+    ASSERT_EQ(props->Get(camera::kStandardPropertySet, 2, block, 40, block, 40, &returned), S_OK);
+    EXPECT_EQ(block[24], 0);  // never written
+    EXPECT_EQ(camera::ReadStdProperty(24), 1u);
+    EXPECT_EQ(props->Get(camera::kStandardPropertySet, 24, block, 40, block, 39, &returned), E_INVALIDARG);
+    EXPECT_EQ(props->Get(camera::kExtensionUnitSet, 24, block, 40, block, 40, &returned), E_PROP_SET_UNSUPPORTED);
+}
+
+TEST_F(CameraControlsTest, ExtensionUnitByteWrittenIsReadBackAfterRebinding) {
+    struct {
+        GUID set;
+        ULONG id, flags, node, reserved;
+    } request = {camera::kExtensionUnitSet, 1, 0x10000002, 1, 0};
+    BYTE data[4] = {0x00, 0x04, 0x03, 0x00};  // address 0x0400, byte 3
+    ULONG returned = 0;
+    ASSERT_EQ(Control()->KsProperty(&request, sizeof(request), data, 4, &returned), S_OK);
+    ComPtr<camera::KsControlInterface> control = Control();
+    BYTE select[4] = {0x00, 0x04, 0x00, 0xFF};  // {0x0400, 0xFF00}: select for reading
+    ASSERT_EQ(control->KsProperty(&request, sizeof(request), select, 4, &returned), S_OK);
+    request.flags = 0x10000001;
+    BYTE answer[4] = {};
+    ASSERT_EQ(control->KsProperty(&request, sizeof(request), answer, 4, &returned), S_OK);
+    EXPECT_EQ(answer[2], 3);
+    EXPECT_EQ(camera::ReadControlByte(0x0400), 3u);
+    request.node = 2;
+    EXPECT_EQ(control->KsProperty(&request, sizeof(request), answer, 4, &returned), E_PROP_ID_UNSUPPORTED);
+}
+
+TEST_F(CameraControlsTest, FallbackSetWritesAndReadsTheSameByte) {
+    BYTE block[40];
+    Block(block, 0x0400, 2);
+    ASSERT_EQ(Properties()->Set(camera::kByteFallbackSet, 1, block, 40, block, 40), S_OK);
+    ComPtr<IKsPropertySet> props = Properties();
+    Block(block, 0x0400, 0);
+    ASSERT_EQ(props->Set(camera::kByteFallbackSet, 0, block, 40, block, 40), S_OK);
+    Block(block, 0, 0);
+    DWORD returned = 0;
+    ASSERT_EQ(props->Get(camera::kByteFallbackSet, 0, block, 40, block, 40, &returned), S_OK);
+    EXPECT_EQ(block[28], 2);
+    // Both routes reach the same store.
+    EXPECT_EQ(camera::ReadControlByte(0x0400), 2u);
+}
+
 // What each filter must expose, and what it must not (so that callers do not rely on it).
 TEST_F(CameraTest, InterfaceTables) {
     m_camera = BindVirtualCamera();
@@ -225,6 +300,9 @@ TEST_F(CameraTest, InterfaceTables) {
         {m_camera.Get(), &IID_IAMFilterMiscFlags, true, "camera IAMFilterMiscFlags"},
         {m_camera.Get(), &IID_IAMStreamConfig, false, "camera IAMStreamConfig (pin only)"},
         {m_camera.Get(), &IID_IEffectFilterSnapshot, false, "camera IEffectFilterSnapshot"},
+        {m_camera.Get(), &IID_IKsPropertySet, true, "camera IKsPropertySet (driver property sets)"},
+        {m_camera.Get(), &camera::kIID_IKsControl, true, "camera IKsControl (extension unit)"},
+        {effect.Get(), &IID_IKsPropertySet, false, "effect IKsPropertySet"},
         {capture.Get(), &IID_IAMStreamConfig, true, "capture IAMStreamConfig"},
         {capture.Get(), &IID_IKsPropertySet, true, "capture IKsPropertySet"},
         {capture.Get(), &IID_IMemInputPin, false, "capture IMemInputPin"},
