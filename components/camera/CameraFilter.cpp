@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "components/camera/CameraPropertyPage.h"
 #include "components/camera/TestPicture.h"
 #include "framework/ComPtr.h"
 
@@ -281,11 +282,25 @@ HRESULT CameraFilter::QueryFilterInterface(REFIID iid, void** out) {
         *out = static_cast<IAMFilterMiscFlags*>(this);
     else if (iid == IID_IKsPropertySet)
         *out = static_cast<IKsPropertySet*>(&m_controls);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *out = static_cast<ISpecifyPropertyPages*>(this);
     else if (iid == kIID_IKsControl)
         *out = static_cast<KsControlInterface*>(&m_controls);
     else
         return E_NOINTERFACE;
     AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CameraFilter::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_CameraPropertyPage;
     return S_OK;
 }
 

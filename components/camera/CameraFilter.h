@@ -8,6 +8,7 @@
 // delivers frames while running, and is joined in OnStopStreaming after the allocator is
 // decommitted (which wakes it if it waits for a buffer).
 #include <windows.h>
+#include <ocidl.h>
 #include <strmif.h>
 #include <vfwmsgs.h>
 
@@ -93,7 +94,7 @@ private:
     std::vector<filterkit::MediaType> m_offer;  // the capture offer without frame duration
 };
 
-class CameraFilter final : public filterkit::BaseFilter, public IAMFilterMiscFlags {
+class CameraFilter final : public filterkit::BaseFilter, public IAMFilterMiscFlags, public ISpecifyPropertyPages {
 public:
     CameraFilter();
     ~CameraFilter() override;
@@ -102,6 +103,8 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return BaseFilter::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return BaseFilter::Release(); }
     STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
+    // The camera's own page (CameraPropertyPage.h).
+    STDMETHODIMP GetPages(CAUUID* pages) override;
 
     int PinCount() const override { return 2; }
     IPin* PinAt(int index) override;

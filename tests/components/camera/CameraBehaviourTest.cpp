@@ -302,6 +302,8 @@ TEST_F(CameraTest, InterfaceTables) {
         {m_camera.Get(), &IID_IEffectFilterSnapshot, false, "camera IEffectFilterSnapshot"},
         {m_camera.Get(), &IID_IKsPropertySet, true, "camera IKsPropertySet (driver property sets)"},
         {m_camera.Get(), &camera::kIID_IKsControl, true, "camera IKsControl (extension unit)"},
+        {m_camera.Get(), &IID_ISpecifyPropertyPages, true, "camera ISpecifyPropertyPages"},
+        {effect.Get(), &IID_ISpecifyPropertyPages, false, "effect ISpecifyPropertyPages (no page to show)"},
         {effect.Get(), &IID_IKsPropertySet, false, "effect IKsPropertySet"},
         {capture.Get(), &IID_IAMStreamConfig, true, "capture IAMStreamConfig"},
         {capture.Get(), &IID_IKsPropertySet, true, "capture IKsPropertySet"},
