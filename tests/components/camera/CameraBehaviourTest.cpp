@@ -111,6 +111,14 @@ TEST_F(CameraTest, SetFormatWhileRunningIsRefused) {
     snapshot->GetFrameSize(&w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
+    // The effect filter had its output reconnected to the renderer at the new size.
+    AM_MEDIA_TYPE out = {};
+    ASSERT_EQ(FindPin(m_preview.effect.Get(), PINDIR_OUTPUT, 0)->ConnectionMediaType(&out), S_OK);
+    EXPECT_EQ(Vih(&out).bmiHeader.biWidth, 640);
+    ::CoTaskMemFree(out.pbFormat);
+    if (out.pUnk) out.pUnk->Release();
+    EXPECT_TRUE(SUCCEEDED(m_preview.Run()));
+    EXPECT_EQ(m_preview.Stop(), S_OK);
 }
 
 TEST_F(CameraTest, OtherSizesAndFormatsComeFromTheSettingsKey) {
