@@ -13,6 +13,7 @@
 #include "components/camera/CameraRegistry.h"
 #include "components/camera/TestPicture.h"
 #include "components/effect/EffectFilterInterfaces.h"
+#include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 
@@ -108,8 +109,7 @@ double Measure(const wchar_t* format, int width, int height, DWORD seconds) {
     reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biWidth = width;
     reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biHeight = height;
     const HRESULT set = config->SetFormat(mt);
-    ::CoTaskMemFree(mt->pbFormat);
-    ::CoTaskMemFree(mt);
+    filterkit::DeleteMediaType(mt);
     if (FAILED(set)) return -4;
     if (FAILED(::CoCreateInstance(CLSID_EffectFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, effect.PutVoid())) ||
         FAILED(::CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer.PutVoid())))

@@ -8,18 +8,14 @@
 #include "components/camera/CameraControls.h"
 #include "components/camera/CameraRegistry.h"
 #include "components/effect/EffectFilterInterfaces.h"
+#include "components/filterkit/MediaType.h"
 #include "tests/components/support/ComponentWorld.h"
 
 namespace components_test {
 namespace {
 
 struct FreeType {
-    void operator()(AM_MEDIA_TYPE* mt) const {
-        if (!mt) return;
-        if (mt->pbFormat) ::CoTaskMemFree(mt->pbFormat);
-        if (mt->pUnk) mt->pUnk->Release();
-        ::CoTaskMemFree(mt);
-    }
+    void operator()(AM_MEDIA_TYPE* mt) const { filterkit::DeleteMediaType(mt); }
 };
 using TypePtr = std::unique_ptr<AM_MEDIA_TYPE, FreeType>;
 
@@ -115,8 +111,7 @@ TEST_F(CameraTest, SetFormatWhileRunningIsRefused) {
     AM_MEDIA_TYPE out = {};
     ASSERT_EQ(FindPin(m_preview.effect.Get(), PINDIR_OUTPUT, 0)->ConnectionMediaType(&out), S_OK);
     EXPECT_EQ(Vih(&out).bmiHeader.biWidth, 640);
-    ::CoTaskMemFree(out.pbFormat);
-    if (out.pUnk) out.pUnk->Release();
+    filterkit::FreeMediaType(out);
     EXPECT_TRUE(SUCCEEDED(m_preview.Run()));
     EXPECT_EQ(m_preview.Stop(), S_OK);
 }

@@ -5,6 +5,7 @@
 
 #include "components/camera/CameraPropertyPage.h"
 #include "components/camera/CameraRegistry.h"
+#include "framework/Handles.h"
 #include "tests/components/support/ComponentWorld.h"
 
 namespace components_test {
@@ -50,18 +51,20 @@ TEST_F(PropertyPageTest, CameraNamesItsOwnPageAndAClickIsAppliedAtOnce) {
     ASSERT_EQ(m_camera.As(specify), S_OK);
     CAUUID pages = {};
     ASSERT_EQ(specify->GetPages(&pages), S_OK);
+    UniqueCoTaskMem<GUID> elements;
+    elements.Reset(pages.pElems);
     ASSERT_EQ(pages.cElems, 1u);
     const CLSID pageClass = pages.pElems[0];
-    ::CoTaskMemFree(pages.pElems);
     EXPECT_EQ(pageClass, camera::CLSID_CameraPropertyPage);
 
     ComPtr<IPropertyPage> page;
     ASSERT_EQ(::CoCreateInstance(pageClass, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.PutVoid()), S_OK);
     PROPPAGEINFO info = {};
     ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    UniqueCoTaskMem<OLECHAR> title;
+    title.Reset(info.pszTitle);
     EXPECT_STREQ(info.pszTitle, L"Camera");
     EXPECT_GT(info.size.cx, 0);
-    ::CoTaskMemFree(info.pszTitle);
 
     ASSERT_EQ(camera::WriteControlByte(0x0400, 2), S_OK);  // low light on, flip off
     HWND host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr,

@@ -102,7 +102,8 @@ TEST_F(KitFilterTest, PinEnumeratorFollowsTheEnumeratorRules) {
     EXPECT_EQ(info.pFilter, m_sink.Get());
     EXPECT_EQ(info.dir, PINDIR_INPUT);
     EXPECT_STREQ(info.achName, L"In");
-    info.pFilter->Release();
+    ComPtr<IBaseFilter> owner;
+    owner.Attach(info.pFilter);
     ComPtr<IPin> found;
     EXPECT_EQ(m_sink->FindPin(L"In", found.Put()), S_OK);
     EXPECT_EQ(found.Get(), first.Get());
@@ -142,7 +143,9 @@ TEST_F(KitFilterTest, GraphIsNotCountedButQueryFilterInfoHandsOutAReference) {
     ASSERT_EQ(info.pGraph, graph.Get());
     graph->AddRef();
     EXPECT_EQ(graph->Release(), before + 1);
-    info.pGraph->Release();
+    ComPtr<IFilterGraph> handedOut;
+    handedOut.Attach(info.pGraph);
+    handedOut.Reset();
     ASSERT_EQ(graph->RemoveFilter(m_sink.Get()), S_OK);
     ASSERT_EQ(m_sink->QueryFilterInfo(&info), S_OK);
     EXPECT_EQ(info.pGraph, nullptr);
