@@ -156,7 +156,9 @@ HRESULT CapturePin::GetMediaType(int index, MediaType& out) {
 
 void CapturePin::GetBufferProperties(ALLOCATOR_PROPERTIES& props) {
     if (props.cBuffers < 3) props.cBuffers = 3;
-    const long bytes = static_cast<long>(m_type.Get().lSampleSize);
+    // From the picture size, not lSampleSize: a type proposed by the receiver may leave it 0.
+    FrameLayout layout;
+    const long bytes = LayoutOf(m_type.Get(), layout) ? static_cast<long>(filterkit::FrameBytes(layout)) : 0;
     if (props.cbBuffer < bytes) props.cbBuffer = bytes;
 }
 
