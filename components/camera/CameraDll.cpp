@@ -8,6 +8,7 @@
 #include <string>
 
 #include "components/camera/CameraFilter.h"
+#include "components/camera/CameraPropertyPage.h"
 #include "components/filterkit/ClassFactory.h"
 #include "components/filterkit/Registration.h"
 #include "framework/ComPtr.h"
@@ -17,6 +18,7 @@ namespace {
 
 const filterkit::ClassEntry kClasses[] = {
     {&camera::CLSID_VirtualCamera, &filterkit::CreateAndQuery<camera::CameraFilter>},
+    {&camera::CLSID_CameraPropertyPage, &filterkit::CreateAndQuery<camera::CameraPropertyPage>},
 };
 
 const REGPINTYPES kVideoTypes[] = {
@@ -72,6 +74,8 @@ HRESULT STDAPICALLTYPE DllRegisterServer() {
     const camera::RegistrationSettings settings = camera::ReadRegistrationSettings();
     HRESULT hr = filterkit::RegisterComClass(camera::CLSID_VirtualCamera, settings.friendlyName.c_str());
     if (FAILED(hr)) return hr;
+    hr = filterkit::RegisterComClass(camera::CLSID_CameraPropertyPage, L"Delm Halvo Virtual Camera Page");
+    if (FAILED(hr)) return hr;
     UnregisterDevices();
 
     REGFILTERPINS2 pins[2] = {};
@@ -106,6 +110,7 @@ HRESULT STDAPICALLTYPE DllRegisterServer() {
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
     ScopedCoInitialize com;
     const HRESULT hr = UnregisterDevices();
+    filterkit::UnregisterComClass(camera::CLSID_CameraPropertyPage);
     const HRESULT hr2 = filterkit::UnregisterComClass(camera::CLSID_VirtualCamera);
     return FAILED(hr) ? hr : hr2;
 }

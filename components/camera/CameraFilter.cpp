@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "components/camera/CameraPropertyPage.h"
 #include "components/camera/TestPicture.h"
 #include "framework/ComPtr.h"
 
@@ -127,6 +128,11 @@ HRESULT CapturePin::QueryPinInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
+STDMETHODIMP CapturePin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
+    if (ReadRunSettings().busy) return HRESULT_FROM_WIN32(ERROR_BUSY);
+    return OutputPin::Connect(receiver, mt);
+}
+
 int CapturePin::FindOffer(const AM_MEDIA_TYPE& mt) const { return FindInList(m_offer, mt); }
 
 HRESULT CapturePin::CheckMediaType(const AM_MEDIA_TYPE& mt) {
@@ -150,7 +156,9 @@ HRESULT CapturePin::GetMediaType(int index, MediaType& out) {
 
 void CapturePin::GetBufferProperties(ALLOCATOR_PROPERTIES& props) {
     if (props.cBuffers < 3) props.cBuffers = 3;
-    const long bytes = static_cast<long>(m_type.Get().lSampleSize);
+    // From the picture size, not lSampleSize: a type proposed by the receiver may leave it 0.
+    FrameLayout layout;
+    const long bytes = LayoutOf(m_type.Get(), layout) ? static_cast<long>(filterkit::FrameBytes(layout)) : 0;
     if (props.cbBuffer < bytes) props.cbBuffer = bytes;
 }
 
@@ -254,7 +262,10 @@ STDMETHODIMP StillPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) { r
 // ---- filter ----
 
 CameraFilter::CameraFilter()
-    : BaseFilter(CLSID_VirtualCamera), m_capture(*this, ReadStreamSettings()), m_still(*this, ReadStreamSettings()) {}
+    : BaseFilter(CLSID_VirtualCamera),
+      m_capture(*this, ReadStreamSettings()),
+      m_still(*this, ReadStreamSettings()),
+      m_controls(*static_cast<IBaseFilter*>(this)) {}
 
 CameraFilter::~CameraFilter() {
     // Released without Stop (not in a graph): the thread must not outlive the pins.
@@ -269,14 +280,30 @@ IPin* CameraFilter::PinAt(int index) {
 }
 
 HRESULT CameraFilter::QueryFilterInterface(REFIID iid, void** out) {
-    if (iid != IID_IAMFilterMiscFlags) return E_NOINTERFACE;
-    *out = static_cast<IAMFilterMiscFlags*>(this);
+    if (iid == IID_IAMFilterMiscFlags)
+        *out = static_cast<IAMFilterMiscFlags*>(this);
+    else if (iid == IID_IKsPropertySet)
+        *out = static_cast<IKsPropertySet*>(&m_controls);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *out = static_cast<ISpecifyPropertyPages*>(this);
+    else if (iid == kIID_IKsControl)
+        *out = static_cast<KsControlInterface*>(&m_controls);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
 
-HRESULT CapturePin::OnConnected() {
-    return ReadRunSettings().busy ? HRESULT_FROM_WIN32(ERROR_BUSY) : S_OK;
+STDMETHODIMP CameraFilter::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(::CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_CameraPropertyPage;
+    return S_OK;
 }
 
 HRESULT CameraFilter::OnStartStreaming() {
@@ -375,13 +402,16 @@ HRESULT CameraFilter::DeliverFrame() {
     if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
     const size_t bytes = filterkit::FrameBytes(layout);
     if (!RenderTestPicture(layout, m_frame, data, static_cast<size_t>(sample->GetSize()))) return E_UNEXPECTED;
-    ++m_frame;
     sample->SetActualDataLength(static_cast<long>(bytes));
     // No time stamps: a live preview is shown as it arrives.
     sample->SetTime(nullptr, nullptr);
     sample->SetSyncPoint(TRUE);
     hr = m_capture.Deliver(sample.Get());
-    if (SUCCEEDED(hr)) ++m_delivered;
+    // The picture's counter counts frames the chain accepted.
+    if (SUCCEEDED(hr)) {
+        ++m_delivered;
+        ++m_frame;
+    }
     return hr;
 }
 

@@ -8,6 +8,7 @@
 // delivers frames while running, and is joined in OnStopStreaming after the allocator is
 // decommitted (which wakes it if it waits for a buffer).
 #include <windows.h>
+#include <ocidl.h>
 #include <strmif.h>
 #include <vfwmsgs.h>
 
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "components/camera/CameraControls.h"
 #include "components/camera/CameraRegistry.h"
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
@@ -47,16 +49,17 @@ public:
                      DWORD* returned) override;
     STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
+    // A busy camera refuses connections too: Wine 8's graph manager reports S_FALSE from
+    // IMediaControl::Run when a renderer paused asynchronously, whatever a later filter's
+    // Pause returned, so a failing Pause alone would go unnoticed by the program.
+    STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
+
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
     HRESULT GetMediaType(int index, filterkit::MediaType& out) override;
 
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
     void GetBufferProperties(ALLOCATOR_PROPERTIES& props) override;
-    // A busy camera also refuses connections: Wine's graph manager drops a Pause failure
-    // of a source when the renderer's Pause is still pending, so a busy camera that only
-    // failed its Pause would look like a running one there.
-    HRESULT OnConnected() override;
 
 private:
     int FindOffer(const AM_MEDIA_TYPE& mt) const;  // index into m_offer, or -1
@@ -91,7 +94,7 @@ private:
     std::vector<filterkit::MediaType> m_offer;  // the capture offer without frame duration
 };
 
-class CameraFilter final : public filterkit::BaseFilter, public IAMFilterMiscFlags {
+class CameraFilter final : public filterkit::BaseFilter, public IAMFilterMiscFlags, public ISpecifyPropertyPages {
 public:
     CameraFilter();
     ~CameraFilter() override;
@@ -100,6 +103,8 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return BaseFilter::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return BaseFilter::Release(); }
     STDMETHODIMP_(ULONG) GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
+    // The camera's own page (CameraPropertyPage.h).
+    STDMETHODIMP GetPages(CAUUID* pages) override;
 
     int PinCount() const override { return 2; }
     IPin* PinAt(int index) override;
@@ -118,6 +123,7 @@ private:
 
     CapturePin m_capture;
     StillPin m_still;
+    CameraControls m_controls;
     RunSettings m_runSettings;
 
     std::mutex m_streamLock;

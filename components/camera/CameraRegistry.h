@@ -23,7 +23,8 @@
 //                              param2 0 = removed) and delivers no more frames
 //   "Unpaced"       REG_DWORD  1: deliver frames as fast as downstream takes them, instead
 //                              of one per frame duration (benchmarks)
-// Camera state (REG_DWORD each, missing = 0), through the functions below:
+// Camera state (REG_DWORD each, missing = 0), through the functions below and the
+// camera's property sets (CameraControls.h):
 //   "Byte%04X"      one byte of the camera's address space, e.g. "Byte0400" (bit 0 flip,
 //                   bit 1 low light)
 //   "Property%u"    a numbered standard-mode property, e.g. "Property24"

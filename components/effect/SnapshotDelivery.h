@@ -9,7 +9,9 @@
 //    beyond that size; a registration of 0 x 0 (or a null buffer or handler) delivers nothing;
 //  - a handler that was replaced or cleared is never called: Register waits for a call in
 //    progress to return (unless it is made from inside the handler) and drops a copy that
-//    is waiting for the call.
+//    is waiting for the call;
+//  - the handler must not destroy this object (release the last reference to its filter):
+//    destruction joins the thread the handler runs on.
 // No Windows header: the handler is a plain callable.
 #include <condition_variable>
 #include <cstddef>

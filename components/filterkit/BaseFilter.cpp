@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/filterkit/Enumerators.h"
+#include "framework/Handles.h"
 
 namespace filterkit {
 
@@ -107,11 +108,9 @@ STDMETHODIMP BaseFilter::FindPin(LPCWSTR id, IPin** pin) {
     *pin = nullptr;
     for (int i = 0; i < PinCount(); ++i) {
         IPin* candidate = PinAt(i);
-        LPWSTR name = nullptr;
-        if (SUCCEEDED(candidate->QueryId(&name)) && name) {
-            const bool same = wcscmp(name, id) == 0;
-            ::CoTaskMemFree(name);
-            if (same) {
+        UniqueCoTaskMem<wchar_t> name;
+        if (SUCCEEDED(candidate->QueryId(name.Put())) && name.Get()) {
+            if (wcscmp(name.Get(), id) == 0) {
                 candidate->AddRef();
                 *pin = candidate;
                 return S_OK;

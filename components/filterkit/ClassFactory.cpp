@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "framework/ComPtr.h"
+
 namespace filterkit {
 
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** out) {
@@ -36,11 +38,10 @@ HRESULT GetClassObject(const ClassEntry* table, size_t count, REFCLSID clsid, RE
     *out = nullptr;
     for (size_t i = 0; i < count; ++i) {
         if (*table[i].clsid != clsid) continue;
-        auto* factory = new (std::nothrow) ClassFactory(table[i].create);
+        ComPtr<ClassFactory> factory;
+        factory.Attach(new (std::nothrow) ClassFactory(table[i].create));
         if (!factory) return E_OUTOFMEMORY;
-        const HRESULT hr = factory->QueryInterface(iid, out);
-        factory->Release();
-        return hr;
+        return factory->QueryInterface(iid, out);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

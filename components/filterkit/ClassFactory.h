@@ -8,6 +8,7 @@
 #include <new>
 
 #include "components/filterkit/LiveObjects.h"
+#include "framework/ComPtr.h"
 
 namespace filterkit {
 
@@ -42,11 +43,10 @@ template <typename T>
 HRESULT CreateAndQuery(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    T* object = new (std::nothrow) T();
+    ComPtr<T> object;
+    object.Attach(new (std::nothrow) T());  // the reference of creation
     if (!object) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(iid, out);
-    object->Release();
-    return hr;
+    return object->QueryInterface(iid, out);
 }
 
 }  // namespace filterkit

@@ -3,6 +3,7 @@
 
 
 #include "components/camera/TestPicture.h"
+#include "components/filterkit/MediaType.h"
 #include "tests/components/graph/SnapshotProbe.h"
 #include "tests/components/support/ComponentWorld.h"
 
@@ -39,8 +40,7 @@ GUID ConnectedSubtype(IBaseFilter* filter, PIN_DIRECTION direction) {
     AM_MEDIA_TYPE mt = {};
     GUID subtype = GUID_NULL;
     if (SUCCEEDED(FindPin(filter, direction, 0)->ConnectionMediaType(&mt))) subtype = mt.subtype;
-    if (mt.pbFormat) ::CoTaskMemFree(mt.pbFormat);
-    if (mt.pUnk) mt.pUnk->Release();
+    filterkit::FreeMediaType(mt);
     return subtype;
 }
 

@@ -5,6 +5,7 @@
 #include "components/camera/CameraFilter.h"
 #include "components/camera/CameraRegistry.h"
 #include "components/effect/EffectFilterInterfaces.h"
+#include "components/filterkit/MediaType.h"
 
 namespace components_test {
 
@@ -134,9 +135,7 @@ HRESULT SetCaptureSize(IBaseFilter* camera, int width, int height) {
     vih->bmiHeader.biWidth = width;
     vih->bmiHeader.biHeight = height;
     hr = config->SetFormat(mt);
-    ::CoTaskMemFree(mt->pbFormat);
-    if (mt->pUnk) mt->pUnk->Release();
-    ::CoTaskMemFree(mt);
+    filterkit::DeleteMediaType(mt);
     return hr;
 }
 
