@@ -7,6 +7,7 @@
 #include "capture/MediaType.h"
 #include "capture/PinHelpers.h"
 #include "capture/ScopedVariant.h"
+#include "capture/SizeRule.h"
 #include "framework/ComPtr.h"
 
 namespace {
@@ -81,15 +82,14 @@ constexpr ULONG kStreamCapsSize = 128;
 static_assert(sizeof(VIDEO_STREAM_CONFIG_CAPS) == kStreamCapsSize, "capability layout");
 
 bool CapsAllow(const VIDEO_STREAM_CONFIG_CAPS& caps, int width, int height) {
-    const SIZE& lo = caps.MinOutputSize;
-    const SIZE& hi = caps.MaxOutputSize;
-    if ((width == lo.cx && height == lo.cy) || (width == hi.cx && height == hi.cy)) return true;
-    if (width < lo.cx || width > hi.cx || height < lo.cy || height > hi.cy) return false;
-    if (caps.OutputGranularityX == 0 || caps.OutputGranularityY == 0) return false;
-    // 64-bit arithmetic: a device's extreme values must not overflow the steps.
-    const long long dx = static_cast<long long>(width) - lo.cx;
-    const long long dy = static_cast<long long>(height) - lo.cy;
-    return dx % caps.OutputGranularityX == 0 && dy % caps.OutputGranularityY == 0;
+    CapabilityRange range;
+    range.minWidth = caps.MinOutputSize.cx;
+    range.minHeight = caps.MinOutputSize.cy;
+    range.maxWidth = caps.MaxOutputSize.cx;
+    range.maxHeight = caps.MaxOutputSize.cy;
+    range.granularityX = caps.OutputGranularityX;
+    range.granularityY = caps.OutputGranularityY;
+    return CapabilityAllowsSize(range, width, height);
 }
 
 HRESULT CapabilitiesOffer(IAMStreamConfig* config, int width, int height) {

@@ -109,7 +109,7 @@ HRESULT TeskPreviewGraph::SetSnapshotCallback(GraphCallback* callback) {
     size_t bytes = 0;
     if (m_nSnapshotWidth > 0 && m_nSnapshotHeight > 0)
         bytes = static_cast<size_t>(m_nSnapshotWidth) * static_cast<size_t>(m_nSnapshotHeight) * 4;
-    m_snapshotBuffer.assign(bytes, 0);
+    m_snapshotBuffer.resize(bytes, 0);
     snapshot->SetSnapshotHandler(this, &TeskPreviewGraph::SnapshotHandler, m_snapshotBuffer.data());
     m_pSnapshotCallback = callback;
     return S_OK;

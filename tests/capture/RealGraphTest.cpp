@@ -95,7 +95,6 @@ TEST_F(RealGraphTest, VideoWindowOfAnUnconnectedRendererIsOwnedPlacedAndReleased
     EXPECT_EQ(video->get_WindowStyle(&style), S_OK);
     EXPECT_EQ(style & (WS_CHILD | WS_CLIPSIBLINGS), WS_CHILD | WS_CLIPSIBLINGS);
 
-    ShowWindow(window.Get(), SW_SHOWNA);
     EXPECT_EQ(tesk.SetWindowPosition(8, 16, 320, 240), S_OK);
     // Read back from the window itself, in the owner's client coordinates.
     HWND child = GetWindow(window.Get(), GW_CHILD);
@@ -107,14 +106,13 @@ TEST_F(RealGraphTest, VideoWindowOfAnUnconnectedRendererIsOwnedPlacedAndReleased
     EXPECT_EQ(placed.top, 16);
     EXPECT_EQ(placed.right - placed.left, 320);
     EXPECT_EQ(placed.bottom - placed.top, 240);
-    EXPECT_TRUE(IsWindowVisible(child));
-    long visible = 0;
+    // The owner stays hidden (showing it costs seconds without a window manager).
+    EXPECT_NE(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE, 0);
 
     tesk.Teardown();
     EXPECT_EQ(video->get_Owner(&owner), S_OK);
     EXPECT_EQ(owner, 0);
-    EXPECT_EQ(video->get_Visible(&visible), S_OK);
-    EXPECT_EQ(visible, kOaFalse);
+    EXPECT_EQ(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE, 0);
     manager->RemoveFilter(renderer.Get());
 }
 
