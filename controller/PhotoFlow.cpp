@@ -62,7 +62,12 @@ void CTeskWin::WaitForFrame() {
 void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
     Capture requested = Capture::Requested;
     if (!m_capture.compare_exchange_strong(requested, Capture::Storing, std::memory_order_acquire)) return;
+    StorePhoto(width, height, pixels);
+    m_capture.store(Capture::Idle, std::memory_order_relaxed);
+    m_bFrameDone.store(1, std::memory_order_release);  // the last write: TakePhoto goes on
+}
 
+void CTeskWin::StorePhoto(int width, int height, const BYTE* pixels) {
     if (width > 0 && height > 0 && pixels) StoreFrame(width, height, pixels);
 
     // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
@@ -73,9 +78,6 @@ void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
             ::DeleteFileW(kIntermediateJpeg);
     }
     dib.Free();
-
-    m_capture.store(Capture::Idle, std::memory_order_relaxed);
-    m_bFrameDone.store(1, std::memory_order_release);  // the last write: TakePhoto goes on
 }
 
 bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels) {

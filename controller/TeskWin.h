@@ -36,6 +36,8 @@ public:
     void OnRenderDeviceSet(long param1) override;
     // GraphCallback, on the effect filter's thread (PhotoFlow.cpp).
     void OnSnapshot(int width, int height, const BYTE* pixels) override;
+    // What OnSnapshot does with a frame it took: the bitmap file, the item, the JPEG.
+    void StorePhoto(int width, int height, const BYTE* pixels);
 
     int m_nResolution = 1;      // 0 = 320 x 240, 1 = 640 x 480, 2 = 1280 x 1024
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
