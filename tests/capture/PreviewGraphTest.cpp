@@ -161,6 +161,7 @@ TEST_F(PreviewGraphTest, SnapshotReachesTheCallbackWithTheFiltersPixels) {
     RecordingCallback callback;
     EXPECT_EQ(preview.SetSnapshotCallback(&callback), S_OK);
     ASSERT_NE(effect->buffer, nullptr);
+    EXPECT_FALSE(preview.CanDeliverSnapshot()) << "the graph is built but not running";
     EXPECT_EQ(preview.TakeSnapshot(), S_OK);
     EXPECT_THAT(effect->requests, ElementsAre(TRUE));
     EXPECT_EQ(effect->Deliver(4, 2, 32), S_OK);
@@ -216,6 +217,7 @@ TEST_F(PreviewGraphTest, EffectFilterWithoutItsInterfaces) {
     EXPECT_EQ(preview.SetSnapshotCallback(&callback), S_OK);
     EXPECT_EQ(preview.TakeSnapshot(), S_OK);
     EXPECT_EQ(preview.UnloadEffect(), E_FAIL);
+    EXPECT_FALSE(preview.CanDeliverSnapshot()) << "a photo must not wait for a frame that cannot come";
     EXPECT_EQ(std::count(log.begin(), log.end(), "effect.SetSnapshotHandler"), 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), "effect.RequestSnapshot"), 0);
 }
