@@ -70,14 +70,14 @@ inline int BitLength(uint32_t magnitude) { return magnitude ? 32 - __builtin_clz
 
 }  // namespace
 
-void BuildHuffmanCodes(const HuffmanSpec& spec, HuffmanCodes& out) {
+void BuildHuffmanCodes(const HuffmanSpec& table, HuffmanCodes& out) {
     std::memset(&out, 0, sizeof out);
     uint32_t code = 0;
     int k = 0;
     for (int length = 1; length <= 16; ++length) {
-        for (int i = 0; i < spec.counts[length - 1] && k < spec.symbolCount; ++i, ++k) {
-            out.code[spec.symbols[k]] = static_cast<uint16_t>(code++);
-            out.length[spec.symbols[k]] = static_cast<uint8_t>(length);
+        for (int i = 0; i < table.counts[length - 1] && k < table.symbolCount; ++i, ++k) {
+            out.code[table.symbols[k]] = static_cast<uint16_t>(code++);
+            out.length[table.symbols[k]] = static_cast<uint8_t>(length);
         }
         code <<= 1;
     }

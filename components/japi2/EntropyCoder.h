@@ -12,7 +12,7 @@ struct HuffmanCodes {
     uint16_t code[256];
     uint8_t length[256];  // 0: symbol not in the table
 };
-void BuildHuffmanCodes(const HuffmanSpec& spec, HuffmanCodes& out);
+void BuildHuffmanCodes(const HuffmanSpec& table, HuffmanCodes& out);
 
 class EntropyCoder {
 public:

@@ -198,11 +198,11 @@ void JpegEncoder::WriteHeaders() {
 
     static const uint8_t kClassAndId[4] = {0x00, 0x10, 0x01, 0x11};
     for (int t = 0; t < 4; ++t) {
-        const HuffmanSpec& spec = StandardHuffmanSpec(t);
-        PutMarker(0xC4, static_cast<uint16_t>(2 + 1 + 16 + spec.symbolCount));
+        const HuffmanSpec& table = StandardHuffmanSpec(t);
+        PutMarker(0xC4, static_cast<uint16_t>(2 + 1 + 16 + table.symbolCount));
         PutBytes(&kClassAndId[t], 1);
-        PutBytes(spec.counts, 16);
-        PutBytes(spec.symbols, static_cast<size_t>(spec.symbolCount));
+        PutBytes(table.counts, 16);
+        PutBytes(table.symbols, static_cast<size_t>(table.symbolCount));
     }
 
     PutMarker(0xDA, 12);  // SOS

@@ -87,13 +87,18 @@ TEST(Startup, SecondCopyBringsTheRunningCopyToTheFrontAndEnds) {
     ::DestroyWindow(other);
 }
 
-TEST(Startup, ClosingTheCameraWindowEndsTheProgram) {
+TEST(Startup, ClosingTheCameraWindowEndsTheProgramAndLeavesTheSettingsFile) {
     RunningCamera camera;
     ASSERT_TRUE(camera.Start());
     ::PostMessageW(camera.frame, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     ASSERT_TRUE(camera.program->WaitForExit(kExitTimeoutMs, &exitCode));
     EXPECT_EQ(exitCode, 0u);
+    // No camera is registered for these tests: the file holds the header and no photo.
+    auto settings = ReadFileBytes(camera.world.PathOf(L"halvo.dat"));
+    ASSERT_TRUE(settings) << "written in the program's current folder";
+    EXPECT_EQ(settings->size(), 16u);
+    EXPECT_EQ(FindTopLevelWindow(L"Delm Halvo", camera.program->ProcessId()), nullptr);
 }
 
 TEST(Startup, ClosingFromTheSystemMenuEndsTheProgram) {
