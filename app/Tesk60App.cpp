@@ -41,7 +41,13 @@ BOOL CTesk60App::InitInstance() {
 
     auto* mainWin = new CTeskWin;  // deletes itself after its window is destroyed
     m_pMainWnd = mainWin;
-    mainWin->CreateEx(0, windowClass, kMainTitle, WS_POPUP, 360, 150, 640, 480, nullptr, nullptr);
+    if (!mainWin->CreateEx(0, windowClass, kMainTitle, WS_POPUP, 360, 150, 640, 480, nullptr, nullptr)) {
+        // A window that existed has taken its object with it (and ended the loop); one that
+        // never existed leaves the object to us.
+        if (m_pMainWnd == mainWin) delete mainWin;
+        m_pMainWnd = nullptr;
+        return TRUE;
+    }
 
     mainWin->ShowWindow(SW_HIDE);
     m_pFrameWin->ShowWindow(SW_SHOW);

@@ -19,6 +19,11 @@ TeskPreviewGraph::~TeskPreviewGraph() { TeskPreviewGraph::Teardown(); }
 
 void TeskPreviewGraph::Teardown() {
     UnloadEffect();
+    // The filter may outlive this graph (anyone may hold it): it must not call back into a
+    // receiver that is gone.
+    ComPtr<IEffectFilterSnapshot> snapshot;
+    if (m_pEffectFilter && SUCCEEDED(m_pEffectFilter.As(snapshot)) && snapshot)
+        snapshot->SetSnapshotHandler(nullptr, nullptr, nullptr);
     m_pEffectFilter.Reset();
     TeskGraph::Teardown();
 }

@@ -20,6 +20,37 @@ constexpr ULONGLONG kStoreTimeoutMs = 120000;
 constexpr int kJpegSetting = 140;
 constexpr wchar_t kIntermediateJpeg[] = L"temp";
 
+// True when `path` holds at least a JPEG's start and end markers.
+bool IsCompleteJpeg(const wchar_t* path) {
+    UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 4) return false;
+    BYTE start[2], end[2];
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), start, 2, &read, nullptr) || read != 2) return false;
+    LARGE_INTEGER tail;
+    tail.QuadPart = size.QuadPart - 2;
+    if (!::SetFilePointerEx(file.Get(), tail, nullptr, FILE_BEGIN)) return false;
+    if (!::ReadFile(file.Get(), end, 2, &read, nullptr) || read != 2) return false;
+    return start[0] == 0xFF && start[1] == 0xD8 && end[0] == 0xFF && end[1] == 0xD9;
+}
+
+// Puts `source` in the place of `target` so that `target` is either the old file or the
+// whole new one: a rename where both lie on one volume; else a copy beside `target`,
+// renamed over it. False when `target` was left as it was.
+bool ReplaceWithinFolder(const wchar_t* source, const wchar_t* target) {
+    if (::MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    if (::GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
+    wchar_t beside[MAX_PATH + 8];
+    if (std::swprintf(beside, MAX_PATH + 8, L"%ls.part", target) < 0) return false;
+    if (!::CopyFileW(source, beside, FALSE) || !::MoveFileExW(beside, target, MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(beside);
+        return false;
+    }
+    ::DeleteFileW(source);
+    return true;
+}
+
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
@@ -27,36 +58,44 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 }  // namespace
 
 void CTeskWin::TakePhoto() {
+    // A frame still being written from an earlier request owns the list and the name.
+    if (m_capture.load(std::memory_order_acquire) != Capture::Idle) return;
+
     const int number = m_nPictureNumber;
-    m_nPictureNumber = number + 1 > kLastPictureNumber ? 1 : number + 1;  // a failed photo uses its number too
+    // A failed photo uses its number too. (>= rather than + 1 >: the stored number is taken
+    // unchecked from the settings file and may be INT_MAX.)
+    m_nPictureNumber = number >= kLastPictureNumber ? 1 : number + 1;
     // "%s\Picture%04d.jpg" of the Windows C library, where %s in a wide format is a wide
     // string; the standard library used here spells that %ls.
-    std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
+    const int length = std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
     m_nCaptureKind = 2;
     m_bFrameDone.store(0, std::memory_order_relaxed);
 
-    m_capture.store(Capture::Requested, std::memory_order_release);
-    if (SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot()) {
-        WaitForFrame();
-    } else {
-        // No frame can come: no graph, or an effect filter that cannot hand one out.
-        Capture requested = Capture::Requested;
-        if (!m_capture.compare_exchange_strong(requested, Capture::Idle)) WaitForFrame();
+    if (length > 0) {  // a name that does not fit: no photo, as for a missing folder
+        m_capture.store(Capture::Requested, std::memory_order_release);
+        if (SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot()) {
+            if (!WaitForFrame()) return;  // still being stored: the list is not ours to save
+        } else {
+            // No frame can come: no graph, or an effect filter that cannot hand one out.
+            Capture requested = Capture::Requested;
+            if (!m_capture.compare_exchange_strong(requested, Capture::Idle) && !WaitForFrame()) return;
+        }
     }
     SaveSettings();
 }
 
-void CTeskWin::WaitForFrame() {
+bool CTeskWin::WaitForFrame() {
     const ULONGLONG start = ::GetTickCount64();
     while (!m_bFrameDone.load(std::memory_order_acquire)) {
         const ULONGLONG waited = ::GetTickCount64() - start;
         if (waited >= kFrameTimeoutMs) {
             Capture requested = Capture::Requested;
-            if (m_capture.compare_exchange_strong(requested, Capture::Idle)) return;  // given up: m_items unchanged
-            if (waited >= kFrameTimeoutMs + kStoreTimeoutMs) return;
+            if (m_capture.compare_exchange_strong(requested, Capture::Idle)) return true;  // given up: list unchanged
+            if (waited >= kFrameTimeoutMs + kStoreTimeoutMs) return false;
         }
         ::Sleep(kPollMs);
     }
+    return true;
 }
 
 void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
@@ -73,11 +112,11 @@ void CTeskWin::StorePhoto(int width, int height, const BYTE* pixels) {
     // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
     // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
     CDib dib;
-    if (dib.LoadBmpFile(m_szCaptureFile) && dib.SaveJpeg(kIntermediateJpeg, kJpegSetting)) {
-        if (!::MoveFileExW(kIntermediateJpeg, m_szCaptureFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-            ::DeleteFileW(kIntermediateJpeg);
-    }
+    const bool written = dib.LoadBmpFile(m_szCaptureFile) && dib.SaveJpeg(kIntermediateJpeg, kJpegSetting);
     dib.Free();
+    // SaveJpeg reports success once the file exists; only a whole JPEG may replace the bitmap.
+    if (!written || !IsCompleteJpeg(kIntermediateJpeg) || !ReplaceWithinFolder(kIntermediateJpeg, m_szCaptureFile))
+        ::DeleteFileW(kIntermediateJpeg);
 }
 
 bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels) {

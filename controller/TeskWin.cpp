@@ -87,8 +87,11 @@ LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
 }
 
 LRESULT CTeskWin::OnCameraBusy(WPARAM, LPARAM) {
-    ::MessageBoxW(m_hWnd, UiText[uitext::kTextCameraBusy], kCaption, MB_OK);
-    PostMessage(WM_CLOSE);
+    // The box runs its own message loop: closing the camera window meanwhile destroys and
+    // deletes this object, so nothing of it is touched after the box.
+    const HWND self = m_hWnd;
+    ::MessageBoxW(self, UiText[uitext::kTextCameraBusy], kCaption, MB_OK);
+    if (::IsWindow(self)) ::PostMessageW(self, WM_CLOSE, 0, 0);
     return 1;
 }
 

@@ -63,8 +63,9 @@ private:
     LRESULT OnCameraBusy(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
-    // Waits until the requested frame is stored, or gives the request up when none comes.
-    void WaitForFrame();
+    // Waits until the requested frame is stored, or gives the request up when none comes;
+    // false when a frame that arrived is still being stored after the time allowed.
+    bool WaitForFrame();
     // Writes the frame under m_szCaptureFile and appends its item; false when the file
     // could not be created.
     bool StoreFrame(int width, int height, const BYTE* pixels);

@@ -227,7 +227,7 @@ TEST_F(Controller, ResumeGivesUpAfterSevenAttemptsWhenTheCameraStaysAway) {
     program.UsePrivatePhotoFolder();
     const ULONGLONG photoStart = ::GetTickCount64();
     program.Main()->TakePhoto();
-    EXPECT_LT(::GetTickCount64() - photoStart, 3000u);
+    EXPECT_LT(::GetTickCount64() - photoStart, 8000u) << "well below the time-out of a requested frame";
     EXPECT_TRUE(program.Main()->m_items.empty());
     EXPECT_TRUE(program.Close());
 }
@@ -255,8 +255,16 @@ TEST_F(Controller, BusyCameraIsReportedAfterOneRetryAndEndsTheProgram) {
     EXPECT_TRUE(FileExists(program.World().PathOf(L"halvo.dat")));
 }
 
+// Registers the virtual camera again when the test ends, passed or failed, so that the
+// tests after it still have a camera.
+struct CameraUnregistered {
+    HRESULT result = components_test::CameraDll().Unregister();
+    ~CameraUnregistered() { components_test::CameraDll().Register(); }
+};
+
 TEST_F(Controller, WithoutACameraTheProgramRunsQuietlyAndStillSavesOnClose) {
-    ASSERT_EQ(components_test::CameraDll().Unregister(), S_OK);
+    CameraUnregistered noCamera;
+    ASSERT_EQ(noCamera.result, S_OK);
     {
         ProgramInProcess program;
         MessageBoxWatcher watcher;
@@ -275,7 +283,6 @@ TEST_F(Controller, WithoutACameraTheProgramRunsQuietlyAndStillSavesOnClose) {
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->size(), 16u);
     }
-    ASSERT_EQ(components_test::CameraDll().Register(), S_OK);
 }
 
 }  // namespace
