@@ -6,13 +6,21 @@
 #include "capture/MediaType.h"
 #include "framework/ComPtr.h"
 
-HRESULT FindUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin) {
+namespace {
+// What every pin search does first: clear the out pointer, check the arguments, and get
+// the filter's pin enumerator.
+HRESULT BeginPinWalk(IBaseFilter* filter, IPin** pin, ComPtr<IEnumPins>& pins) {
     if (pin) *pin = nullptr;
     if (!filter || !pin) return E_POINTER;
-    ComPtr<IEnumPins> pins;
-    HRESULT hr = filter->EnumPins(pins.Put());
+    const HRESULT hr = filter->EnumPins(pins.Put());
     if (FAILED(hr)) return hr;
-    if (!pins) return E_FAIL;
+    return pins ? S_OK : E_FAIL;
+}
+}  // namespace
+
+HRESULT FindUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin) {
+    ComPtr<IEnumPins> pins;
+    if (HRESULT hr = BeginPinWalk(filter, pin, pins); FAILED(hr)) return hr;
     ComPtr<IPin> candidate;
     while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
         PIN_DIRECTION actual;
@@ -27,12 +35,8 @@ HRESULT FindUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** 
 }
 
 HRESULT GetPin(IBaseFilter* filter, PIN_DIRECTION direction, int index, IPin** pin) {
-    if (pin) *pin = nullptr;
-    if (!filter || !pin) return E_POINTER;
     ComPtr<IEnumPins> pins;
-    HRESULT hr = filter->EnumPins(pins.Put());
-    if (FAILED(hr)) return hr;
-    if (!pins) return E_FAIL;
+    if (HRESULT hr = BeginPinWalk(filter, pin, pins); FAILED(hr)) return hr;
     int seen = 0;
     ComPtr<IPin> candidate;
     while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
@@ -69,12 +73,8 @@ bool PinOffersType(IPin* pin, const GUID& majorType) {
 }  // namespace
 
 HRESULT FindPinByMajorType(IBaseFilter* filter, const GUID& majorType, IPin** pin) {
-    if (pin) *pin = nullptr;
-    if (!filter || !pin) return E_POINTER;
     ComPtr<IEnumPins> pins;
-    HRESULT hr = filter->EnumPins(pins.Put());
-    if (FAILED(hr)) return hr;
-    if (!pins) return E_FAIL;
+    if (HRESULT hr = BeginPinWalk(filter, pin, pins); FAILED(hr)) return hr;
     ComPtr<IPin> candidate;
     while (pins->Next(1, candidate.Put(), nullptr) == S_OK) {
         if (PinOffersType(candidate.Get(), majorType)) {

@@ -15,6 +15,7 @@
 
 #include <jpeglib.h>
 
+#include "components/japi2/bench/BenchSink.h"
 #include "components/japi2/JpegEncoder.h"
 #include "components/japi2/testing/CameraPicture.h"
 
@@ -32,17 +33,7 @@ const Picture& Frame(int w, int h) {
     return it->second;
 }
 
-struct Sink {
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(16u << 20);
-    size_t used = 0;
-    static bool Write(void* context, const uint8_t* data, size_t size) {
-        auto* s = static_cast<Sink*>(context);
-        if (s->used + size > s->buffer.size()) return false;
-        std::memcpy(s->buffer.data() + s->used, data, size);
-        s->used += size;
-        return true;
-    }
-};
+using Sink = BenchSink;
 
 void SetRate(benchmark::State& state, const Picture& p, size_t bytes) {
     state.counters["MP/s"] = benchmark::Counter(static_cast<double>(p.width) * p.height / 1e6,

@@ -7,22 +7,13 @@
 #include <cstring>
 #include <vector>
 
+#include "components/japi2/bench/BenchSink.h"
 #include "components/japi2/JpegEncoder.h"
 #include "components/japi2/testing/CameraPicture.h"
 
 namespace {
 
-struct Sink {
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(16u << 20);
-    size_t used = 0;
-    static bool Write(void* context, const uint8_t* data, size_t size) {
-        auto* s = static_cast<Sink*>(context);
-        if (s->used + size > s->buffer.size()) return false;
-        std::memcpy(s->buffer.data() + s->used, data, size);
-        s->used += size;
-        return true;
-    }
-};
+using Sink = BenchSink;
 
 double MedianMps(const japi2::testing::Picture& p, japi2::KernelPath path, size_t& bytes) {
     Sink sink;
