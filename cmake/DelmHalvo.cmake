@@ -7,6 +7,7 @@
 #   dh_native_test(name SOURCES ... [LIBS ...])        label "native"
 #   dh_wine_test(name SOURCES ... [LIBS ...])          label "wine-unit", runs under Wine
 #   dh_e2e_test(name SOURCES ... [LIBS ...] [DEPENDS targets])  label "e2e", runs under Wine
+#   dh_wine_test_run(name PROGRAM target ...)         one more run of a Windows test program
 #   dh_fuzz_target(name SOURCES ... [LIBS ...] [SECONDS n])     native, clang only, label "fuzz"
 #   dh_benchmark(name SOURCES ... [LIBS ...])          built only when DH_BENCHMARKS is on
 
@@ -107,17 +108,53 @@ endfunction()
 
 # Tests under Wine share one prefix, one wineserver and one X display (the "wine" fixture),
 # and run one at a time: named objects, window titles and the registry are per prefix.
+# Their main() (tests/support/WineTestMain.cpp) makes a processor fault fatal, and
+# scripts/wine-test.sh passes a run only with exit status 0, GoogleTest's closing summary
+# and no sign of a crash in the output.
 function(_dh_wine_test name label timeout)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   _dh_target_defaults(${name})
-  target_link_libraries(${name} PRIVATE ${A_LIBS} gtest_main gmock)
+  target_link_libraries(${name} PRIVATE ${A_LIBS} wine_test_main gtest gmock)
   if(A_DEPENDS)
     add_dependencies(${name} ${A_DEPENDS})
   endif()
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT ${timeout}
+  dh_wine_test_run(${name} PROGRAM ${name} LABEL ${label} TIMEOUT ${timeout})
+endfunction()
+
+#   dh_wine_test_run(test-name PROGRAM target [ARGS ...] [ENVIRONMENT ...] [LABEL l]
+#                    [TIMEOUT s] [CLOSING regex] [WILL_FAIL])
+# One run of a Windows test program in the "wine" fixture, judged by scripts/wine-test.sh.
+function(dh_wine_test_run name)
+  if(NOT DH_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(A "WILL_FAIL" "PROGRAM;LABEL;TIMEOUT;CLOSING" "ARGS;ENVIRONMENT" ${ARGN})
+  if(NOT A_LABEL)
+    set(A_LABEL wine-unit)
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 300)
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(closing "")
+    if(A_CLOSING)
+      set(closing --closing ${A_CLOSING})
+    endif()
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh ${DH_WINE_WORLD} ${closing}
+              $<TARGET_FILE:${A_PROGRAM}> ${A_ARGS})
+  else()
+    add_test(NAME ${name} COMMAND ${A_PROGRAM} ${A_ARGS})
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS ${A_LABEL} TIMEOUT ${A_TIMEOUT}
     FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
+  if(A_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENVIRONMENT}")
+  endif()
+  if(A_WILL_FAIL)
+    set_tests_properties(${name} PROPERTIES WILL_FAIL TRUE)
+  endif()
 endfunction()
 
 function(dh_wine_test name)
