@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev             # native tests decode and compare our JPEG output with it
   wine64 xvfb xauth               # running the Windows programs and tests
   imagemagick                     # screenshots of the running program
+  xdotool                         # real X input in end-to-end tests
 )
 
 missing=()

@@ -1,56 +1,375 @@
 #include "window/TeskFrameWin.h"
 
+#include <shellapi.h>
+
 #include "app/Tesk60App.h"
+#include "controller/CapturedItemWin.h"
 #include "controller/TeskWin.h"
-#include "framework/Handles.h"
+#include "resources/resource.h"
+#include "text/UiText.h"
+#include "window/ThumbnailStrip.h"
 
 namespace {
-const COLORREF kNoVideoGrey = RGB(99, 99, 99);
+const COLORREF kGrey = RGB(99, 99, 99);
+const COLORREF kLight = RGB(251, 251, 251);
+constexpr wchar_t kCaption[] = L"Delm Halvo";
+constexpr int kClientWidth = 640;
 constexpr int kVideoHeight = 480;
+constexpr int kControlStripBottom = 517;
+constexpr int kScrollBarTop = 592;
+constexpr int kLogoTop = 487;
+// Where a selected thumbnail's frame image goes: 5 pixels left of and above the thumbnail.
+constexpr int kSelectionLeft = 6;
+constexpr int kSelectionTop = 520;
+
+constexpr RECT kCaptureButtonRect{0, 483, 40, 513};
+constexpr RECT kDeleteButtonRect{46, 483, 86, 513};
+constexpr RECT kResolutionBoxRect{92, 483, 178, 603};
+
+static_assert(strip::kLineLeft == SB_LINELEFT && strip::kLineRight == SB_LINERIGHT &&
+                  strip::kPageLeft == SB_PAGELEFT && strip::kPageRight == SB_PAGERIGHT,
+              "scroll request codes");
+
+CTeskWin* Controller() { return TeskApp().MainWin(); }
 
 bool NoVideo() {
-    CTeskWin* mainWin = TeskApp().MainWin();
-    return !mainWin || mainWin->m_bNoVideo;
+    CTeskWin* controller = Controller();
+    return !controller || controller->m_bNoVideo;
 }
+
+HBITMAP LoadProgramBitmap(int id) { return ::LoadBitmapW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(id)); }
+
+// The four faces of a button, loaded for SetBitmaps, which copies them.
+void SetButtonFaces(CBitmapBtn& button, int normal, int hover, int pressed, int disabled, const RECT& rect) {
+    UniqueBitmap faces[] = {UniqueBitmap(LoadProgramBitmap(normal)), UniqueBitmap(LoadProgramBitmap(hover)),
+                            UniqueBitmap(LoadProgramBitmap(pressed)), UniqueBitmap(LoadProgramBitmap(disabled))};
+    button.SetBitmaps(faces[0].Get(), faces[1].Get(), faces[2].Get(), faces[3].Get(), rect);
+}
+
+void FillSolid(HDC dc, const RECT& rect, HBRUSH brush) { ::FillRect(dc, &rect, brush); }
+
+void DrawBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
+    BITMAP size{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(size), &size)) return;
+    SelectObjectGuard selected(memory, bitmap);
+    ::BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+}
+
+bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 }  // namespace
 
 const MessageMap* CTeskFrameWin::GetMessageMap() const {
+    using Self = CTeskFrameWin;
     static const MessageEntry entries[] = {
-        OnMessage<CTeskFrameWin, &CTeskFrameWin::OnPaint>(WM_PAINT),
-        OnMessage<CTeskFrameWin, &CTeskFrameWin::OnEraseBackground>(WM_ERASEBKGND),
-        OnMessage<CTeskFrameWin, &CTeskFrameWin::OnGraphEvent>(WM_TESK_GRAPH_EVENT),
-        OnMessage<CTeskFrameWin, &CTeskFrameWin::OnDestroy>(WM_DESTROY),
+        OnMessage<Self, &Self::OnCreate>(WM_CREATE),
+        OnMessage<Self, &Self::OnDestroy>(WM_DESTROY),
+        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
+        OnMessage<Self, &Self::OnEraseBackground>(WM_ERASEBKGND),
+        OnMessage<Self, &Self::OnGraphEvent>(WM_TESK_GRAPH_EVENT),
+        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
+        OnMessage<Self, &Self::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+        OnMessage<Self, &Self::OnHScroll>(WM_HSCROLL),
+        OnCommand<Self, &Self::OnCapture>(IDC_CAPTURE, BN_CLICKED),
+        OnCommand<Self, &Self::OnDelete>(IDC_DELETE, BN_CLICKED),
+        OnCommand<Self, &Self::OnResolutionChange>(IDC_RESOLUTION, CBN_SELCHANGE),
+        OnCommand<Self, &Self::OnResolution320>(ID_RESOLUTION_320X240, 0),
+        OnCommand<Self, &Self::OnResolution640>(ID_RESOLUTION_640X480, 0),
+        OnCommand<Self, &Self::OnResolution1280>(ID_RESOLUTION_1280X1024, 0),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;
 }
 
-void CTeskFrameWin::FillResolutionList() {}
+LRESULT CTeskFrameWin::OnCreate(WPARAM, LPARAM) {
+    if (Default() == -1) return -1;
+    HINSTANCE instance = AfxGetInstanceHandle();
+    ::SetClassLongPtrW(m_hWnd, GCLP_HICON,
+                       reinterpret_cast<LONG_PTR>(::LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM))));
 
-// Without a live picture the window paints the video area grey itself; with one, the video
-// window covers it and nothing here may paint over it.
-LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
-    PaintDC dc(m_hWnd);
-    if (NoVideo()) {
-        RECT client;
-        GetClientRect(&client);
-        client.bottom = kVideoHeight;
-        UniqueBrush grey(::CreateSolidBrush(kNoVideoGrey));
-        ::FillRect(dc.Get(), &client, grey.Get());
-    }
+    // The client area is 640 x (593 + the scroll bar's height); the application shows it.
+    const int scrollHeight = ::GetSystemMetrics(SM_CYHSCROLL);
+    SetWindowPos(nullptr, 0, 0, kClientWidth + 2 * ::GetSystemMetrics(SM_CXDLGFRAME),
+                 593 + scrollHeight + 2 * ::GetSystemMetrics(SM_CYDLGFRAME) + ::GetSystemMetrics(SM_CYCAPTION),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW);
+
+    m_bmpLogo.Reset(LoadProgramBitmap(IDB_LOGO));
+    m_bmpSelection.Reset(LoadProgramBitmap(IDB_SELECTION));
+    m_bmpStrip.Reset(LoadProgramBitmap(IDB_STRIP));
+
+    m_pCaptureButton = std::make_unique<CBitmapBtn>();
+    m_pCaptureButton->Create(L"", WS_VISIBLE, kCaptureButtonRect, this, IDC_CAPTURE);
+    SetButtonFaces(*m_pCaptureButton, IDB_CAPTURE_NORMAL, IDB_CAPTURE_HOVER, IDB_CAPTURE_PRESSED,
+                   IDB_CAPTURE_DISABLED, kCaptureButtonRect);
+    m_pCaptureButton->ShowWindow(SW_SHOW);
+    m_pCaptureButton->SetEnabled(TRUE);
+
+    m_pDeleteButton = std::make_unique<CBitmapBtn>();
+    m_pDeleteButton->Create(L"", WS_VISIBLE, kDeleteButtonRect, this, IDC_DELETE);
+    SetButtonFaces(*m_pDeleteButton, IDB_DELETE_NORMAL, IDB_DELETE_HOVER, IDB_DELETE_PRESSED, IDB_DELETE_DISABLED,
+                   kDeleteButtonRect);
+    m_pDeleteButton->ShowWindow(SW_SHOW);
+    m_pDeleteButton->SetEnabled(FALSE);
+
+    m_bmpListNormal.Reset(LoadProgramBitmap(IDB_LIST_NORMAL));
+    m_bmpListHover.Reset(LoadProgramBitmap(IDB_LIST_HOVER));
+    m_pResolutionBox = std::make_unique<CBitmapComboBox>();
+    m_pResolutionBox->m_hBitmapNormal = m_bmpListNormal.Get();
+    m_pResolutionBox->m_hBitmapHover = m_bmpListHover.Get();
+    m_pResolutionBox->Create(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, kResolutionBoxRect, this,
+                             IDC_RESOLUTION);
+    m_pResolutionBox->ShowWindow(SW_SHOW);
+    m_pResolutionBox->EnableWindow(TRUE);
+
+    RECT client;
+    GetClientRect(&client);
+    m_pThumbnailScroll = std::make_unique<CScrollBar>();
+    m_pThumbnailScroll->Create(SBS_HORZ, RECT{0, kScrollBarTop, client.right, kScrollBarTop + scrollHeight}, this,
+                               IDC_THUMBNAIL_SCROLL);
+    m_pThumbnailScroll->ShowWindow(SW_SHOW);
+
+    m_rcStrip = RECT{strip::kStripRect.left, strip::kStripRect.top, strip::kStripRect.right, strip::kStripRect.bottom};
+    m_nAnchor = 0;
     return 0;
-}
-
-LRESULT CTeskFrameWin::OnEraseBackground(WPARAM, LPARAM) { return NoVideo() ? Default() : TRUE; }
-
-LRESULT CTeskFrameWin::OnGraphEvent(WPARAM, LPARAM) {
-    if (CTeskWin* mainWin = TeskApp().MainWin()) mainWin->HandleGraphEvents();
-    return 1;
 }
 
 // Closing the camera window closes the main window, and with it the program.
 LRESULT CTeskFrameWin::OnDestroy(WPARAM, LPARAM) {
     Default();
+    m_pCaptureButton.reset();
+    m_pDeleteButton.reset();
+    m_pResolutionBox.reset();
+    m_pThumbnailScroll.reset();
+    m_bmpLogo.Reset();
+    m_bmpSelection.Reset();
+    m_bmpStrip.Reset();
+    m_bmpListNormal.Reset();
+    m_bmpListHover.Reset();
     if (CWnd* mainWin = TeskApp().m_pMainWnd) mainWin->PostMessage(WM_CLOSE);
     return 0;
+}
+
+void CTeskFrameWin::FillResolutionList() {
+    struct Entry {
+        int width, height;
+        const wchar_t* text;
+        DWORD_PTR data;
+    } static const kEntries[] = {{320, 240, L"320x240", 0}, {640, 480, L"640x480", 1}, {1280, 1024, L"1.3M", 2}};
+    CTeskWin* controller = Controller();
+    if (!controller || !m_pResolutionBox) return;
+    for (const Entry& entry : kEntries) {
+        if (controller->m_lib.IsVideoSizeSupported(entry.width, entry.height) != S_OK) continue;
+        const int index = m_pResolutionBox->AddString(entry.text);
+        m_pResolutionBox->SetItemData(index, entry.data);
+    }
+    m_pResolutionBox->SetCurSel(1);  // whatever entries were added
+    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->m_items.size())));
+}
+
+void CTeskFrameWin::SetUpScrollBar(const strip::ScrollSetup& scroll) {
+    if (!m_pThumbnailScroll) return;
+    if (!scroll.enabled) {
+        m_pThumbnailScroll->EnableScrollBar(ESB_DISABLE_BOTH);
+        return;
+    }
+    m_pThumbnailScroll->EnableScrollBar(ESB_ENABLE_BOTH);
+    m_pThumbnailScroll->SetScrollRange(0, scroll.max, FALSE);
+    m_pThumbnailScroll->SetScrollPos(scroll.pos, TRUE);
+}
+
+LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
+    PaintDC dc(m_hWnd);
+    CTeskWin* controller = Controller();
+    RECT client;
+    GetClientRect(&client);
+    UniqueBrush grey(::CreateSolidBrush(kGrey));
+    UniqueBrush light(::CreateSolidBrush(kLight));
+
+    if (NoVideo()) FillSolid(dc.Get(), RECT{0, 0, client.right, kVideoHeight}, grey.Get());
+    if (controller && controller->m_nResolution == 0) {
+        // The 320 x 240 picture sits unscaled in the middle of the video area.
+        FillSolid(dc.Get(), RECT{0, 0, client.right, 120}, grey.Get());
+        FillSolid(dc.Get(), RECT{0, 360, client.right, kVideoHeight}, grey.Get());
+        FillSolid(dc.Get(), RECT{0, 120, 160, 360}, grey.Get());
+        FillSolid(dc.Get(), RECT{480, 120, client.right, 360}, grey.Get());
+    }
+    FillSolid(dc.Get(), RECT{0, kVideoHeight, client.right, kControlStripBottom}, light.Get());
+
+    UniqueMemoryDC memory(::CreateCompatibleDC(dc.Get()));
+    if (!memory) return 0;
+    BITMAP logo{};
+    if (m_bmpLogo && ::GetObjectW(m_bmpLogo.Get(), sizeof(logo), &logo))
+        DrawBitmap(dc.Get(), memory.Get(), m_bmpLogo.Get(), kClientWidth - logo.bmWidth, kLogoTop);
+    DrawBitmap(dc.Get(), memory.Get(), m_bmpStrip.Get(), 0, kControlStripBottom);
+    if (controller) PaintThumbnails(dc.Get(), *controller);
+    return 0;
+}
+
+// Selection frames or white outlines first, then the thumbnails themselves, each made into
+// a bitmap for this paint only.
+void CTeskFrameWin::PaintThumbnails(HDC dc, const CTeskWin& controller) {
+    const int count = static_cast<int>(controller.m_items.size());
+    const int first = controller.m_nFirstThumbnail;
+    const int width = controller.m_nThumbWidth;
+    const int height = controller.m_nThumbHeight;
+    if (count <= 0 || first < 0) return;
+
+    UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+    if (!memory) return;
+    {
+        HPEN white = static_cast<HPEN>(::GetStockObject(WHITE_PEN));
+        SelectObjectGuard pen(dc, white);
+        for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
+            const int left = strip::kSlotLeft + strip::kSlotPitch * k;
+            if (controller.m_items[static_cast<size_t>(first + k)].selected == 1) {
+                DrawBitmap(dc, memory.Get(), m_bmpSelection.Get(), kSelectionLeft + strip::kSlotPitch * k,
+                           kSelectionTop);
+                continue;
+            }
+            const POINT outline[] = {{left - 1, strip::kSlotTop - 1},
+                                     {left + width, strip::kSlotTop - 1},
+                                     {left + width, strip::kSlotTop + height},
+                                     {left - 1, strip::kSlotTop + height},
+                                     {left - 1, strip::kSlotTop - 1}};
+            ::Polyline(dc, outline, 5);
+        }
+    }
+    if (width <= 0 || height <= 0 || static_cast<size_t>(width) * height * 4 > kItemThumbnailBytes) return;
+    for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
+        const CapturedItem& item = controller.m_items[static_cast<size_t>(first + k)];
+        UniqueBitmap thumbnail(::CreateBitmap(width, height, 1, 32, item.thumbnail));
+        if (!thumbnail) continue;
+        SelectObjectGuard selected(memory.Get(), thumbnail.Get());
+        ::BitBlt(dc, strip::kSlotLeft + strip::kSlotPitch * k, strip::kSlotTop, width, height, memory.Get(), 0, 0,
+                 SRCCOPY);
+    }
+}
+
+LRESULT CTeskFrameWin::OnEraseBackground(WPARAM, LPARAM) { return NoVideo() ? Default() : TRUE; }
+
+LRESULT CTeskFrameWin::OnGraphEvent(WPARAM, LPARAM) {
+    if (CTeskWin* controller = Controller()) controller->HandleGraphEvents();
+    return 1;
+}
+
+LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
+    CTeskWin* controller = Controller();
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    if (controller) {
+        auto& items = controller->m_items;
+        const int slot = strip::SlotAt(x, y, controller->m_nFirstThumbnail, static_cast<int>(items.size()));
+        const bool shift = KeyDown(VK_LSHIFT) || KeyDown(VK_RSHIFT);
+        const bool ctrl = KeyDown(VK_LCONTROL) || KeyDown(VK_RCONTROL);
+        if (slot >= 0 && strip::ClickThumbnail(items, controller->m_nFirstThumbnail + slot, shift, ctrl, m_nAnchor)) {
+            InvalidateStrip();
+            m_pDeleteButton->SetEnabled(TRUE);  // even when the click left nothing selected
+        } else if (m_rcStrip.left <= x && x < m_rcStrip.right && m_rcStrip.top <= y && y < m_rcStrip.bottom) {
+            strip::DeselectAll(items);
+            InvalidateStrip();
+            m_pDeleteButton->SetEnabled(FALSE);
+        }
+    }
+    return Default();
+}
+
+LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
+    CTeskWin* controller = Controller();
+    if (controller) {
+        const auto& items = controller->m_items;
+        const int slot = strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), controller->m_nFirstThumbnail,
+                                       static_cast<int>(items.size()));
+        // Only photos are opened: a path from the settings file might name a program.
+        if (slot >= 0 && strip::IsPhotoPath(items[static_cast<size_t>(controller->m_nFirstThumbnail + slot)])) {
+            const std::wstring path = ItemPathW(items[static_cast<size_t>(controller->m_nFirstThumbnail + slot)]);
+            SHELLEXECUTEINFOW open{sizeof(open)};
+            open.fMask = SEE_MASK_NOCLOSEPROCESS;
+            open.hwnd = m_hWnd;
+            open.lpVerb = L"open";
+            open.lpFile = path.c_str();
+            open.lpDirectory = controller->m_szPhotoDir;
+            open.nShow = SW_SHOW;
+            ::ShellExecuteExW(&open);
+            UniqueHandle process(open.hProcess);  // not waited for; only closed
+        }
+    }
+    return Default();
+}
+
+LRESULT CTeskFrameWin::OnHScroll(WPARAM wParam, LPARAM lParam) {
+    CTeskWin* controller = Controller();
+    if (controller && m_pThumbnailScroll && reinterpret_cast<HWND>(lParam) == m_pThumbnailScroll->m_hWnd) {
+        int min = 0, max = 0;
+        m_pThumbnailScroll->GetScrollRange(&min, &max);
+        const int pos = strip::ScrollTo(LOWORD(wParam), m_pThumbnailScroll->GetScrollPos(), min, max);
+        m_pThumbnailScroll->SetScrollPos(pos, TRUE);
+        controller->m_nFirstThumbnail = pos;
+        InvalidateStrip();
+    }
+    return Default();
+}
+
+void CTeskFrameWin::OnCapture() {
+    CTeskWin* controller = Controller();
+    if (!controller) return;
+    if (controller->m_nResolution == 2) {
+        controller->RestartPreview(1280, 1024);
+        controller->TakePhoto();
+        controller->RestartPreview(640, 480);
+    } else {
+        controller->TakePhoto();
+    }
+    const strip::ScrollSetup scroll = strip::ScrollAfterPhoto(static_cast<int>(controller->m_items.size()));
+    SetUpScrollBar(scroll);
+    if (scroll.enabled) {
+        controller->m_nFirstThumbnail = scroll.pos;
+        InvalidateStrip();
+    }
+    Invalidate(FALSE);
+}
+
+void CTeskFrameWin::OnDelete() {
+    CTeskWin* controller = Controller();
+    if (!controller) return;
+    if (::MessageBoxW(m_hWnd, UiText[uitext::kTextDeleteSelected], kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    // The box's own loop may have closed the program meanwhile.
+    if (!m_hWnd || !(controller = Controller())) return;
+    strip::RemoveSelected(controller->m_items, [](const CapturedItem& item) { ::DeleteFileW(ItemPathW(item).c_str()); });
+    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->m_items.size())));
+    controller->m_nFirstThumbnail = 0;
+    InvalidateStrip();
+    m_pDeleteButton->SetEnabled(FALSE);
+    controller->SaveSettings();
+}
+
+void CTeskFrameWin::OnResolutionChange() {
+    const int selection = m_pResolutionBox->GetCurSel();
+    if (selection == CB_ERR) return;
+    switch (m_pResolutionBox->GetItemData(selection)) {
+    case 0: PostMessage(WM_COMMAND, ID_RESOLUTION_320X240); break;
+    case 1: PostMessage(WM_COMMAND, ID_RESOLUTION_640X480); break;
+    case 2: PostMessage(WM_COMMAND, ID_RESOLUTION_1280X1024); break;
+    default: break;
+    }
+}
+
+void CTeskFrameWin::OnResolution320() {
+    if (CTeskWin* controller = Controller()) {
+        controller->m_nResolution = 0;
+        controller->RestartPreview(320, 240);
+    }
+}
+
+void CTeskFrameWin::OnResolution640() {
+    if (CTeskWin* controller = Controller()) {
+        controller->m_nResolution = 1;
+        controller->RestartPreview(640, 480);
+    }
+}
+
+// "1.3M" previews at 640 x 480; a photo restarts the preview at 1280 x 1024 for itself.
+void CTeskFrameWin::OnResolution1280() {
+    if (CTeskWin* controller = Controller()) {
+        controller->m_nResolution = 2;
+        controller->RestartPreview(640, 480);
+    }
 }

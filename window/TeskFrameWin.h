@@ -1,22 +1,68 @@
 #pragma once
-// CTeskFrameWin: the camera window the user sees, titled "Delm Halvo". The live picture is
-// the preview graph's video window, a child of this one; graph events arrive here as
-// WM_TESK_GRAPH_EVENT and are handled by the main window. Its object is never deleted.
+// CTeskFrameWin: the camera window the user sees, titled "Delm Halvo": the 640 x 480 video
+// area (the preview graph's video window is a child of this one), a light control strip
+// with the capture and delete buttons and the resolution list, a strip of six thumbnails
+// and its scroll bar. What it shows of the photos and every action it starts live in the
+// main window (CTeskWin), the controller. Graph events arrive here as WM_TESK_GRAPH_EVENT
+// and are handled by the main window. Its object is never deleted.
+#include <memory>
+
 #include "capture/GraphCallbacks.h"
+#include "controls/BitmapBtn.h"
+#include "controls/BitmapComboBox.h"
+#include "framework/Controls.h"
+#include "framework/Handles.h"
 #include "framework/Wnd.h"
+#include "window/ThumbnailStrip.h"
+
+class CTeskWin;
 
 class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallback {
 public:
-    // Offers the capture sizes the camera accepts (called by the main window at the end of
-    // its creation).
+    // Offers the capture sizes the camera accepts and sets up the scroll bar (called by
+    // the main window at the end of its creation).
     void FillResolutionList();
+
+    // The controls, for tests and benchmarks that look at them.
+    CBitmapBtn* CaptureButton() const { return m_pCaptureButton.get(); }
+    CBitmapBtn* DeleteButton() const { return m_pDeleteButton.get(); }
+    CBitmapComboBox* ResolutionBox() const { return m_pResolutionBox.get(); }
+    CScrollBar* ThumbnailScrollBar() const { return m_pThumbnailScroll.get(); }
+    int Anchor() const { return m_nAnchor; }
 
 protected:
     const MessageMap* GetMessageMap() const override;
 
 private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
     LRESULT OnGraphEvent(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
+    LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
+    void OnCapture();
+    void OnDelete();
+    void OnResolutionChange();
+    void OnResolution320();
+    void OnResolution640();
+    void OnResolution1280();
+
+    void PaintThumbnails(HDC dc, const CTeskWin& controller);
+    void SetUpScrollBar(const strip::ScrollSetup& scroll);
+    void InvalidateStrip() { InvalidateRect(&m_rcStrip, FALSE); }
+
+    std::unique_ptr<CBitmapBtn> m_pCaptureButton;
+    std::unique_ptr<CBitmapBtn> m_pDeleteButton;
+    std::unique_ptr<CBitmapComboBox> m_pResolutionBox;
+    std::unique_ptr<CScrollBar> m_pThumbnailScroll;
+    UniqueBitmap m_bmpLogo;
+    UniqueBitmap m_bmpSelection;
+    UniqueBitmap m_bmpStrip;
+    // The resolution box's faces; it draws them and this window deletes them.
+    UniqueBitmap m_bmpListNormal;
+    UniqueBitmap m_bmpListHover;
+    RECT m_rcStrip{0, 517, 642, 592};
+    int m_nAnchor = 0;  // the item of the last plain or Ctrl click
 };

@@ -1,0 +1,119 @@
+#include "controls/BitmapComboBox.h"
+
+#include "controls/HoverTracking.h"
+#include "framework/Handles.h"
+
+namespace {
+constexpr UINT kCentred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+}  // namespace
+
+CBitmapComboBox::~CBitmapComboBox() { m_bHovering = FALSE; }
+
+const MessageMap* CBitmapComboBox::GetMessageMap() const {
+    using Self = CBitmapComboBox;
+    static const MessageEntry entries[] = {
+        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
+        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
+        OnMessage<Self, &Self::OnKillFocus>(WM_KILLFOCUS),
+        OnMessage<Self, &Self::OnCaptureChanged>(WM_CAPTURECHANGED),
+        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
+        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
+    };
+    static const MessageMap map = MakeMessageMap(CComboBox::GetMessageMap(), entries);
+    return &map;
+}
+
+void CBitmapComboBox::MeasureItem(MEASUREITEMSTRUCT* item) {
+    item->itemWidth = kItemWidth;
+    item->itemHeight = kItemHeight;
+}
+
+void CBitmapComboBox::DrawFace(HDC dc, HBITMAP face) {
+    UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+    if (!memory) return;
+    BITMAP size{};
+    if (face && ::GetObjectW(face, sizeof(size), &size)) {
+        SelectObjectGuard selected(memory.Get(), face);
+        ::BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+    }
+    const int selection = GetCurSel();
+    if (selection == CB_ERR) return;
+    std::wstring text = GetLBText(selection);
+    const int previousMode = ::SetBkMode(dc, TRANSPARENT);
+    RECT where = m_rcText;
+    ::DrawTextW(dc, text.c_str(), -1, &where, kCentred);
+    ::SetBkMode(dc, previousMode);
+}
+
+void CBitmapComboBox::DrawItem(DRAWITEMSTRUCT* item) {
+    const std::wstring text = GetLBText(static_cast<int>(item->itemID));
+    if (item->itemState & ODS_COMBOBOXEDIT) {
+        m_rcText = item->rcItem;
+        WindowDC dc(m_hWnd);
+        DrawFace(dc.Get(), CurrentFace());
+        return;
+    }
+    UniqueBrush list(::CreateSolidBrush(kListColour));
+    ::FillRect(item->hDC, &item->rcItem, list.Get());
+    const COLORREF previousText = ::SetTextColor(item->hDC, RGB(0, 0, 0));
+    const COLORREF previousBack = ::SetBkColor(item->hDC, kListColour);
+    RECT where = item->rcItem;
+    ::DrawTextW(item->hDC, text.c_str(), -1, &where, kCentred);
+    ::SetTextColor(item->hDC, previousText);
+    ::SetBkColor(item->hDC, previousBack);
+}
+
+LRESULT CBitmapComboBox::OnPaint(WPARAM, LPARAM) {
+    PaintDC dc(m_hWnd);
+    DrawFace(dc.Get(), CurrentFace());
+    return 0;
+}
+
+LRESULT CBitmapComboBox::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default();
+    switch (TrackHoverByCapture(*this, m_bHovering, wParam, lParam)) {
+    case HoverChange::Entered:
+        Invalidate();
+        ::SetTimer(m_hWnd, kHoverTimer, kHoverTimerMs, nullptr);
+        break;
+    case HoverChange::Left:
+        Invalidate();
+        break;
+    case HoverChange::None:
+        break;
+    }
+    return result;
+}
+
+LRESULT CBitmapComboBox::OnTimer(WPARAM wParam, LPARAM) {
+    if (m_bHovering && wParam == kHoverTimer) {
+        POINT cursor;
+        HWND under = ::GetCursorPos(&cursor) ? ::WindowFromPoint(cursor) : nullptr;
+        if (under && under != m_hWnd) {
+            m_bHovering = FALSE;
+            Invalidate();
+            ::KillTimer(m_hWnd, kHoverTimer);
+        }
+    }
+    return Default();
+}
+
+LRESULT CBitmapComboBox::OnLButtonDown(WPARAM, LPARAM) {
+    m_bHovering = FALSE;
+    return Default();
+}
+
+LRESULT CBitmapComboBox::OnKillFocus(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    m_bHovering = FALSE;
+    Invalidate();
+    return result;
+}
+
+LRESULT CBitmapComboBox::OnCaptureChanged(WPARAM, LPARAM) {
+    if (m_bHovering) {
+        ::ReleaseCapture();
+        Invalidate();
+    }
+    return Default();
+}

@@ -1,0 +1,258 @@
+// The camera window used as a person uses it: real X clicks on the buttons, the thumbnails
+// and the resolution list of tesk60.exe running on the virtual camera; what it shows is read
+// back from the screen, what it stored from the files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controller/SettingsCodec.h"
+#include "framework/Handles.h"
+#include "resources/resource.h"
+#include "tests/components/support/ComponentWorld.h"
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/TestWorld.h"
+#include "tests/support/XInput.h"
+
+using namespace e2e;
+
+namespace {
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kPhotoTimeoutMs = 15000;
+constexpr COLORREF kGrey = RGB(99, 99, 99);
+constexpr POINT kCaptureButton{20, 498};
+constexpr POINT kDeleteButton{66, 498};
+constexpr POINT kResolutionBox{135, 498};
+
+POINT SlotCentre(int slot) { return POINT{51 + 106 * slot, 555}; }
+
+std::wstring Narrow(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A pixel of one of the program's own bitmaps, read from tesk60.exe.
+COLORREF ProgramBitmapPixel(int id, int x, int y) {
+    UniqueModule program(::LoadLibraryExW((BinDir() + L"\\tesk60.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    UniqueBitmap bitmap(::LoadBitmapW(program.Get(), MAKEINTRESOURCEW(id)));
+    UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    SelectObjectGuard selected(dc.Get(), bitmap.Get());
+    return ::GetPixel(dc.Get(), x, y);
+}
+
+// The photo program of the test world: photos open in open_recorder.exe, which writes the
+// path it was given to `record`.
+class PhotoAssociation {
+public:
+    explicit PhotoAssociation(const std::wstring& record) {
+        const std::wstring command = L"\"" + BinDir() + L"\\open_recorder.exe\" \"" + record + L"\" \"%1\"";
+        SetDefault(L"Software\\Classes\\.jpg", L"DelmHalvoTest.jpg");
+        SetDefault(L"Software\\Classes\\DelmHalvoTest.jpg\\shell\\open\\command", command);
+    }
+    ~PhotoAssociation() {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\DelmHalvoTest.jpg");
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.jpg");
+    }
+
+private:
+    static void SetDefault(const wchar_t* path, const std::wstring& value) {
+        UniqueHKey key;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+};
+
+class CameraWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = ProgramUnderTest::Start(L"tesk60.exe", world.Folder());
+        ASSERT_TRUE(program);
+        frame = WaitForWindow(L"Delm Halvo", kStartTimeoutMs, program->ProcessId());
+        ASSERT_TRUE(frame);
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(frame) && FindVideo(); }, kStartTimeoutMs));
+        ASSERT_TRUE(FocusTopLevel(frame));
+    }
+    void TearDown() override {
+        if (program && frame) ::PostMessageW(frame, WM_CLOSE, 0, 0);
+        if (program) program->WaitForExit(10000);
+        for (const auto& item : Items()) ::DeleteFileW(Narrow(ItemPath(item)).c_str());
+    }
+
+    HWND FindVideo() const { return ::FindWindowExW(frame, nullptr, nullptr, L"ActiveMovie Window"); }
+    HWND Control(int id) const { return ::GetDlgItem(frame, id); }
+
+    std::vector<CapturedItem> Items() const {
+        auto bytes = ReadFileBytes(world.PathOf(L"halvo.dat"));
+        if (!bytes) return {};
+        auto loaded = settings::DecodeSettings(bytes->data(), bytes->size());
+        return loaded ? loaded->items : std::vector<CapturedItem>{};
+    }
+    // Clicks the capture button and waits until the settings file lists `count` photos. A
+    // click soon after the last one would be a double-click, which takes no photo.
+    bool TakePhoto(size_t count) {
+        ::Sleep(::GetDoubleClickTime() + 50);
+        return ClickClient(frame, kCaptureButton) &&
+               WaitUntil([&] { return Items().size() == count; }, kPhotoTimeoutMs, 100);
+    }
+    // True when slot `slot` shows a picture over the strip's background.
+    bool SlotShowsPicture(int slot) {
+        int differing = 0;
+        for (int x = 10; x < 80; x += 15) {
+            const POINT at{11 + 106 * slot + x, 525 + 30};
+            differing += ScreenPixel(frame, at) != ProgramBitmapPixel(IDB_STRIP, at.x, at.y - 517);
+        }
+        return differing >= 3;
+    }
+    bool SlotSelected(int slot) {
+        return ScreenPixel(frame, POINT{6 + 106 * slot + 2, 520 + 35}) == ProgramBitmapPixel(IDB_SELECTION, 2, 35);
+    }
+    std::string SelectedSlots() {
+        std::string marks;
+        for (int slot = 0; slot < 6; ++slot) marks += SlotSelected(slot) ? 'x' : '.';
+        return marks;
+    }
+    // The question box of a delete, once it is shown; null when none came.
+    HWND WaitForQuestion() {
+        HWND box = nullptr;
+        WaitUntil(
+            [&] {
+                box = ::FindWindowW(L"#32770", L"Delm Halvo");
+                return box && ::IsWindowVisible(box);
+            },
+            5000);
+        return box;
+    }
+    // The open list of the resolution box: a top-level "ComboLBox" of the program. (Wine 8
+    // does not carry GetComboBoxInfo's structure across processes: the answer is written
+    // into the program's own memory at the caller's address.)
+    HWND OpenList() const {
+        struct Search {
+            DWORD processId;
+            HWND found;
+        } search{program->ProcessId(), nullptr};
+        ::EnumWindows(
+            [](HWND wnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                wchar_t name[32] = {};
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(wnd, &owner);
+                if (owner != s->processId || !::GetClassNameW(wnd, name, 32) || wcscmp(name, L"ComboLBox") != 0 ||
+                    !::IsWindowVisible(wnd))
+                    return TRUE;
+                s->found = wnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    // Picks entry `index` of the open resolution list with two real clicks.
+    bool ChooseResolution(int index) {
+        HWND list = nullptr;
+        if (!ClickClient(frame, kResolutionBox) || !WaitUntil([&] { return (list = OpenList()) != nullptr; }, 5000))
+            return false;
+        RECT item{};
+        ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        return ClickClient(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    }
+
+    components_test::CameraSettings cameraSettings;
+    TestWorld world;
+    std::unique_ptr<ProgramUnderTest> program;
+    HWND frame = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsksFirst) {
+    RECT client;
+    ::GetClientRect(frame, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 593 + ::GetSystemMetrics(SM_CYHSCROLL));
+
+    for (size_t n = 1; n <= 6; ++n) {
+        ASSERT_TRUE(TakePhoto(n)) << "photo " << n;
+        const int slot = static_cast<int>(n) - 1;
+        EXPECT_TRUE(WaitUntil([&] { return SlotShowsPicture(slot); }, 3000)) << "thumbnail in slot " << slot;
+        if (n < 6) {
+            EXPECT_FALSE(SlotShowsPicture(slot + 1)) << "nothing yet in slot " << slot + 1;
+        }
+    }
+    HWND scroll = Control(IDC_THUMBNAIL_SCROLL);
+    ASSERT_TRUE(TakePhoto(7));
+    EXPECT_TRUE(WaitUntil([&] { return ::GetScrollPos(scroll, SB_CTL) == 1; }, 3000)) << "the newest six are shown";
+    int min = -1, max = -1;
+    ::GetScrollRange(scroll, SB_CTL, &min, &max);
+    EXPECT_EQ(min, 0);
+    EXPECT_EQ(max, 1);
+
+    // Slot k now shows item k + 1. A click selects, a Ctrl-click adds, a Shift-click selects a
+    // range from the last Ctrl-clicked slot.
+    ASSERT_TRUE(ClickClient(frame, SlotCentre(0)));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "x....."; }, 3000)) << SelectedSlots();
+    ASSERT_TRUE(ClickClientWithKeys(frame, SlotCentre(2), "ctrl"));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "x.x..."; }, 3000)) << SelectedSlots();
+    ASSERT_TRUE(ClickClientWithKeys(frame, SlotCentre(4), "shift"));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "..xxx."; }, 3000)) << SelectedSlots();
+
+    // "No" changes nothing; "Yes" deletes items 3 to 5 and their files, and saves the list.
+    const std::vector<CapturedItem> before = Items();
+    ASSERT_EQ(before.size(), 7u);
+    ASSERT_TRUE(ClickClient(frame, kDeleteButton));
+    HWND question = WaitForQuestion();
+    ASSERT_TRUE(question) << "the delete asks first";
+    wchar_t text[256] = {};
+    ::SendMessageW(::GetDlgItem(question, 0xFFFF), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"Delete the selected file?");
+    ASSERT_TRUE(ClickClient(::GetDlgItem(question, IDNO), POINT{10, 8}));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(question); }, 5000));
+    EXPECT_EQ(Items().size(), 7u);
+    for (const auto& item : before) EXPECT_TRUE(FileExists(Narrow(ItemPath(item))));
+
+    ASSERT_TRUE(ClickClient(frame, kDeleteButton));
+    question = WaitForQuestion();
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(ClickClient(::GetDlgItem(question, IDYES), POINT{10, 8}));
+    ASSERT_TRUE(WaitUntil([&] { return Items().size() == 4u; }, 5000)) << "the list is saved at once";
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(FileExists(Narrow(ItemPath(before[i]))), i < 3 || i > 5) << "photo " << i;
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "......"; }, 3000));
+    // (A scroll bar control disabled with both arrows is a disabled window.)
+    EXPECT_FALSE(::IsWindowEnabled(scroll)) << "four photos need no scrolling";
+}
+
+TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhotoSize) {
+    const std::wstring record = world.PathOf(L"opened.txt");
+    PhotoAssociation association(record);
+    ASSERT_TRUE(TakePhoto(1));
+    ASSERT_TRUE(WaitUntil([&] { return SlotShowsPicture(0); }, 3000));
+
+    ASSERT_TRUE(ClickClient(frame, SlotCentre(0), 2));
+    std::optional<std::vector<uint8_t>> opened;
+    ASSERT_TRUE(WaitUntil([&] { return (opened = ReadFileBytes(record)) && !opened->empty(); }, 10000))
+        << "the photo's program was started";
+    const std::wstring commandLine(reinterpret_cast<const wchar_t*>(opened->data()), opened->size() / sizeof(wchar_t));
+    EXPECT_EQ(commandLine, Narrow(ItemPath(Items()[0])));
+
+    // "320x240": the picture in the middle of grey bands.
+    HWND box = Control(IDC_RESOLUTION);
+    ASSERT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 3);
+    ASSERT_TRUE(ChooseResolution(0));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            RECT video{};
+            HWND wnd = FindVideo();
+            if (!wnd) return false;
+            ::GetWindowRect(wnd, &video);
+            ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&video), 2);
+            return video.left == 160 && video.top == 120 && video.right == 480 && video.bottom == 360;
+        },
+        10000));
+    for (POINT band : {POINT{320, 60}, POINT{320, 420}, POINT{80, 240}, POINT{560, 240}})
+        EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(frame, band) == kGrey; }, 5000)) << band.x << "," << band.y;
+
+    // "1.3M": the photo is taken at 1280 x 1024.
+    ASSERT_TRUE(ChooseResolution(2));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(box, CB_GETCURSEL, 0, 0) == 2; }, 5000));
+    ASSERT_TRUE(TakePhoto(2));
+    EXPECT_EQ(Items()[1].header.biWidth, 1280);
+    EXPECT_EQ(Items()[1].header.biHeight, 1024);
+}

@@ -1,0 +1,74 @@
+#include "tests/support/XInput.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/TestWorld.h"
+
+namespace e2e {
+
+namespace {
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string TopLevelTitle(HWND wnd) {
+    HWND top = ::GetAncestor(wnd, GA_ROOT);
+    wchar_t title[256] = {};
+    ::GetWindowTextW(top, title, 256);
+    std::string narrow;
+    for (const wchar_t* c = title; *c; ++c) narrow += static_cast<char>(*c);  // the titles are ASCII
+    return narrow;
+}
+}  // namespace
+
+bool XDoTool(const std::string& arguments, DWORD timeoutMs) {
+    static LONG counter = 0;
+    const std::string done = "/tmp/dh-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(::InterlockedIncrement(&counter));
+    std::wstring doneWindows = L"Z:" + Widen(done);
+    for (wchar_t& c : doneWindows)
+        if (c == L'/') c = L'\\';
+    ::DeleteFileW(doneWindows.c_str());
+
+    std::wstring command = L"/bin/sh -c \"xdotool " + Widen(arguments) + L"; echo $? > " + Widen(done) + L"\"";
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    std::optional<std::vector<uint8_t>> status;
+    WaitUntil([&] { return (status = ReadFileBytes(doneWindows)) && !status->empty() && status->back() == '\n'; },
+              timeoutMs, 10);
+    ::DeleteFileW(doneWindows.c_str());
+    return status && !status->empty() && (*status)[0] == '0';
+}
+
+bool ClickAt(POINT at, int clicks) {
+    return XDoTool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click --repeat " +
+                   std::to_string(clicks) + " --delay 80 1");
+}
+
+bool ClickClient(HWND wnd, POINT client, int clicks) {
+    ::ClientToScreen(wnd, &client);
+    return ClickAt(client, clicks);
+}
+
+bool FocusTopLevel(HWND wnd) {
+    return XDoTool("search --name '^" + TopLevelTitle(wnd) + "$' windowfocus --sync");
+}
+
+bool ClickClientWithKeys(HWND wnd, POINT client, const std::string& keys) {
+    if (!FocusTopLevel(wnd)) return false;
+    ::ClientToScreen(wnd, &client);
+    return XDoTool("mousemove " + std::to_string(client.x) + " " + std::to_string(client.y) + " keydown " +
+                   keys + " click 1 keyup " + keys);
+}
+
+COLORREF ScreenPixel(HWND wnd, POINT client) {
+    ::ClientToScreen(wnd, &client);
+    WindowDC screen(nullptr);
+    return ::GetPixel(screen.Get(), client.x, client.y);
+}
+
+}  // namespace e2e

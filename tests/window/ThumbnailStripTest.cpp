@@ -1,0 +1,171 @@
+// The thumbnail strip's rules: hit testing, the four kinds of click, the scroll bar after a
+// photo and a delete, and what a delete removes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "window/ThumbnailStrip.h"
+
+using namespace strip;
+
+namespace {
+
+std::vector<CapturedItem> Items(size_t count, const char16_t* path = u"C:\\Pictures\\Picture0001.jpg") {
+    std::vector<CapturedItem> items(count, MakeEmptyItem());
+    for (CapturedItem& item : items) SetItemPath(item, path);
+    return items;
+}
+
+std::vector<CapturedItem> Selected(const std::string& marks) {
+    auto items = Items(marks.size());
+    for (size_t i = 0; i < marks.size(); ++i) items[i].selected = marks[i] == 'x' ? 1 : 0;
+    return items;
+}
+
+std::string Marks(const std::vector<CapturedItem>& items) {
+    std::string marks;
+    for (const CapturedItem& item : items) marks += item.selected == 1 ? 'x' : '.';
+    return marks;
+}
+
+}  // namespace
+
+TEST(ThumbnailStrip, APointHitsTheSlotWhoseFixedRectangleHoldsItOnlyWhenItShowsAnItem) {
+    struct Case {
+        int x, y, first, count, slot;
+    } cases[] = {
+        {11, 525, 0, 6, 0},                 // top-left corner is inside
+        {90, 584, 0, 6, 0},                 // last pixel inside
+        {91, 550, 0, 6, -1},                // right edge is outside (the gap between slots)
+        {50, 585, 0, 6, -1},                // bottom edge is outside
+        {10, 550, 0, 6, -1},
+        {11 + 106 * 5, 525, 0, 6, 5},
+        {11 + 106 * 5, 525, 0, 5, -1},      // slot 5 shows no item of five
+        {11 + 106 * 2, 530, 3, 5, -1},      // first 3 of 5: slots 0 and 1 only
+        {11 + 106 * 1, 530, 3, 5, 1},
+        {300, 520, 0, 6, -1},               // in the strip, above the slots
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SlotAt(c.x, c.y, c.first, c.count), c.slot) << c.x << "," << c.y << " first " << c.first;
+}
+
+TEST(ThumbnailStrip, ClicksSelectAsPlainCtrlAndShiftClicksDoAndMoveTheAnchor) {
+    struct Case {
+        const char* before;
+        int anchor;
+        int index;
+        bool shift, ctrl;
+        const char* after;
+        int anchorAfter;
+    } cases[] = {
+        // Plain: toggles the item when at most one is selected, deselecting the others...
+        {"......", 0, 2, false, false, "..x...", 2},
+        {"..x...", 2, 2, false, false, "......", 2},  // the only selected one is deselected
+        {"x.....", 0, 3, false, false, "...x..", 3},
+        // ... and selects only it when more are selected.
+        {"x.x...", 2, 2, false, false, "..x...", 2},
+        {"xx....", 1, 4, false, false, "....x.", 4},
+        // Ctrl: toggles the item, the others stay.
+        {"x.....", 0, 2, false, true, "x.x...", 2},
+        {"x.x...", 0, 2, false, true, "x.....", 2},
+        // Shift: from the anchor to the item, nothing else; the anchor stays.
+        {"..x...", 2, 5, true, false, "..xxxx", 2},
+        {"..xxxx", 2, 0, true, false, "xxx...", 2},
+        {"x....x", 3, 3, true, false, "...x..", 3},
+        // An anchor beyond the end (left so by a delete) selects up to the last item.
+        {"......", 9, 3, true, false, "...xxx", 9},
+    };
+    for (const Case& c : cases) {
+        auto items = Selected(c.before);
+        int anchor = c.anchor;
+        EXPECT_TRUE(ClickThumbnail(items, c.index, c.shift, c.ctrl, anchor));
+        EXPECT_EQ(Marks(items), c.after) << c.before << " click " << c.index << (c.shift ? " shift" : "")
+                                         << (c.ctrl ? " ctrl" : "");
+        EXPECT_EQ(anchor, c.anchorAfter) << c.before << " click " << c.index;
+    }
+}
+
+TEST(ThumbnailStrip, CtrlAndShiftTogetherSelectNothingAndKeepTheAnchor) {
+    auto items = Selected("x.x...");
+    int anchor = 2;
+    EXPECT_FALSE(ClickThumbnail(items, 4, true, true, anchor));
+    EXPECT_EQ(Marks(items), "x.x...");  // the caller clears the selection as for the empty strip
+    EXPECT_EQ(anchor, 2);
+}
+
+TEST(ThumbnailStrip, CtrlClickThenShiftClicksSelectRangesFromTheCtrlClickedItem) {
+    auto items = Selected("......");
+    int anchor = 0;
+    ClickThumbnail(items, 2, false, true, anchor);
+    ClickThumbnail(items, 5, true, false, anchor);
+    EXPECT_EQ(Marks(items), "..xxxx");
+    ClickThumbnail(items, 0, true, false, anchor);
+    EXPECT_EQ(Marks(items), "xxx...");
+}
+
+TEST(ThumbnailStrip, TheScrollBarShowsTheNewestSixAfterAPhotoAndTheFirstSixAfterADelete) {
+    struct Case {
+        int count;
+        ScrollSetup afterPhoto, fromStart;
+    } cases[] = {
+        {0, {false, 0, 0}, {false, 0, 0}},
+        {6, {false, 0, 0}, {false, 0, 0}},
+        {7, {true, 1, 1}, {true, 1, 0}},  // 6 -> 7: range 0..1, position 1, items 1-6 shown
+        {20, {true, 14, 14}, {true, 14, 0}},
+    };
+    for (const Case& c : cases) {
+        const ScrollSetup photo = ScrollAfterPhoto(c.count), start = ScrollFromStart(c.count);
+        EXPECT_EQ(photo.enabled, c.afterPhoto.enabled) << c.count;
+        EXPECT_EQ(photo.max, c.afterPhoto.max) << c.count;
+        EXPECT_EQ(photo.pos, c.afterPhoto.pos) << c.count;
+        EXPECT_EQ(start.enabled, c.fromStart.enabled) << c.count;
+        EXPECT_EQ(start.max, c.fromStart.max) << c.count;
+        EXPECT_EQ(start.pos, c.fromStart.pos) << c.count;
+    }
+}
+
+TEST(ThumbnailStrip, ScrollRequestsMoveByALineOrAPageWithinTheRangeAndDraggingChangesNothing) {
+    constexpr int kThumbTrack = 5, kThumbPosition = 4, kEndScroll = 8, kLeft = 6;
+    struct Case {
+        int code, pos, max, expected;
+    } cases[] = {
+        {kLineRight, 0, 3, 1}, {kLineLeft, 2, 3, 1}, {kLineLeft, 0, 3, 0},
+        {kPageRight, 0, 10, 6}, {kPageRight, 7, 10, 10}, {kPageLeft, 0, 10, 0}, {kPageLeft, 8, 10, 2},
+        {kThumbTrack, 2, 10, 2}, {kThumbPosition, 2, 10, 2}, {kEndScroll, 2, 10, 2}, {kLeft, 2, 10, 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScrollTo(c.code, c.pos, 0, c.max), c.expected) << c.code << " at " << c.pos;
+}
+
+TEST(ThumbnailStrip, ADeleteRemovesTheSelectedItemsButDeletesOnlyFilesNamedLikePhotos) {
+    auto items = Selected("x.xx.x");
+    SetItemPath(items[2], u"C:\\Windows\\system.ini");
+    SetItemPath(items[3], u"D:\\Photos\\Holiday.JPG");
+    SetItemPath(items[4], u"C:\\keep.jpg");
+    std::vector<std::u16string> deleted;
+    RemoveSelected(items, [&](const CapturedItem& item) { deleted.push_back(ItemPath(item)); });
+
+    EXPECT_EQ((std::vector<std::u16string>{u"C:\\Pictures\\Picture0001.jpg", u"D:\\Photos\\Holiday.JPG",
+                                           u"C:\\Pictures\\Picture0001.jpg"}),
+              deleted);  // last first; the .ini file stays
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(ItemPath(items[1]), u"C:\\keep.jpg");
+
+    auto none = Selected("......");
+    RemoveSelected(none, [](const CapturedItem&) { FAIL() << "nothing is selected"; });
+    EXPECT_EQ(none.size(), 6u);
+}
+
+TEST(ThumbnailStrip, OnlyPathsEndingInJpgInAnyCaseAreTakenForPhotos) {
+    struct Case {
+        const char16_t* path;
+        bool photo;
+    } cases[] = {
+        {u"C:\\a\\Picture0001.jpg", true}, {u"C:\\a\\B.JpG", true}, {u"C:\\a\\Picture0001.jpeg", false},
+        {u"C:\\a\\tool.exe", false},       {u"C:\\a\\x.jpg.exe", false}, {u".jpg", false}, {u"", false},
+    };
+    for (const Case& c : cases) {
+        auto items = Items(1, c.path);
+        EXPECT_EQ(IsPhotoPath(items[0]), c.photo) << std::string(c.path, c.path + std::char_traits<char16_t>::length(c.path));
+    }
+}

@@ -1,0 +1,85 @@
+#include "window/ThumbnailStrip.h"
+
+#include <algorithm>
+
+namespace strip {
+
+int SlotAt(int x, int y, int firstThumbnail, int itemCount) {
+    for (int k = 0; k < kSlots && firstThumbnail + k < itemCount; ++k) {
+        const int left = kSlotLeft + kSlotPitch * k;
+        if (Rect{left, kSlotTop, left + kHitWidth, kSlotTop + kHitHeight}.Contains(x, y)) return k;
+    }
+    return -1;
+}
+
+void DeselectAll(std::vector<CapturedItem>& items) {
+    for (CapturedItem& item : items) item.selected = 0;
+}
+
+bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, bool ctrl, int& anchor) {
+    if (index < 0 || index >= static_cast<int>(items.size()) || (shift && ctrl)) return false;
+    CapturedItem& clicked = items[static_cast<size_t>(index)];
+    if (ctrl) {
+        clicked.selected = clicked.selected == 1 ? 0 : 1;
+        anchor = index;
+    } else if (shift) {
+        DeselectAll(items);
+        // An anchor left beyond the end by a delete selects up to the last item.
+        const int last = static_cast<int>(items.size()) - 1;
+        const int from = std::min(std::min(anchor, index), last);
+        const int to = std::min(std::max(anchor, index), last);
+        for (int i = std::max(from, 0); i <= to; ++i) items[static_cast<size_t>(i)].selected = 1;
+    } else {
+        const auto selected = std::count_if(items.begin(), items.end(), [](const CapturedItem& item) {
+            return item.selected == 1;
+        });
+        const int32_t now = selected > 1 ? 1 : (clicked.selected == 1 ? 0 : 1);
+        DeselectAll(items);
+        clicked.selected = now;
+        anchor = index;
+    }
+    return true;
+}
+
+bool IsPhotoPath(const CapturedItem& item) {
+    const std::u16string path = ItemPath(item);
+    static constexpr char16_t kExtension[] = u".jpg";
+    constexpr size_t kLength = 4;
+    if (path.size() <= kLength) return false;
+    for (size_t i = 0; i < kLength; ++i) {
+        char16_t c = path[path.size() - kLength + i];
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (c != kExtension[i]) return false;
+    }
+    return true;
+}
+
+void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile) {
+    for (auto item = items.rbegin(); item != items.rend(); ++item)
+        if (item->selected == 1 && IsPhotoPath(*item)) deleteFile(*item);
+    items.erase(std::remove_if(items.begin(), items.end(), [](const CapturedItem& item) { return item.selected == 1; }),
+                items.end());
+}
+
+ScrollSetup ScrollAfterPhoto(int itemCount) {
+    if (itemCount <= kSlots) return {false, 0, 0};
+    return {true, itemCount - kSlots, itemCount - kSlots};
+}
+
+ScrollSetup ScrollFromStart(int itemCount) {
+    if (itemCount <= kSlots) return {false, 0, 0};
+    return {true, itemCount - kSlots, 0};
+}
+
+int ScrollTo(int code, int pos, int min, int max) {
+    switch (code) {
+    case kLineLeft: pos -= 1; break;
+    case kLineRight: pos += 1; break;
+    case kPageLeft: pos -= kSlots; break;
+    case kPageRight: pos += kSlots; break;
+    default: break;
+    }
+    return std::max(min, std::min(pos, max));
+}
+
+}  // namespace strip

@@ -1,0 +1,64 @@
+#pragma once
+// The rules of the camera window's thumbnail strip, free of any window: which slot a point
+// hits, what a click selects, how the scroll bar follows the list, and which items a
+// delete removes. The window (TeskFrameWin.cpp) applies them to its controls.
+#include <functional>
+#include <vector>
+
+#include "controller/CapturedItem.h"
+
+namespace strip {
+
+constexpr int kSlots = 6;  // thumbnails shown at once
+constexpr int kSlotPitch = 106;
+// Where slot k shows its thumbnail: (kSlotLeft + kSlotPitch * k, kSlotTop).
+constexpr int kSlotLeft = 11;
+constexpr int kSlotTop = 525;
+// A click hits a slot within a fixed 80 x 60, whatever the thumbnail size.
+constexpr int kHitWidth = 80;
+constexpr int kHitHeight = 60;
+
+struct Rect {
+    int left, top, right, bottom;
+    // As the system's PtInRect: left and top inside, right and bottom outside.
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+// The strip, repainted (without erasing) whenever the thumbnails change.
+constexpr Rect kStripRect{0, 517, 642, 592};
+
+// The slot (0 .. 5) whose hit rectangle holds (x, y) and that shows an item, else -1.
+int SlotAt(int x, int y, int firstThumbnail, int itemCount);
+
+// A click on the thumbnail of item `index` with these keys held. False for Shift and Ctrl
+// together, which select nothing: the caller treats the click as one on the empty strip.
+// `anchor` is the item of the last plain or Ctrl click; a Shift click keeps it.
+bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, bool ctrl, int& anchor);
+void DeselectAll(std::vector<CapturedItem>& items);
+
+// Only files named like photos are opened or deleted from the list: a path read from the
+// settings file may name any file.
+bool IsPhotoPath(const CapturedItem& item);
+
+// Removes the selected items, keeping the order of the rest; `deleteFile` is called, last
+// item first, for each removed item whose path IsPhotoPath.
+void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile);
+
+// The scroll bar over the list: range 0 .. max, position pos; disabled with 6 items or fewer.
+struct ScrollSetup {
+    bool enabled;
+    int max;
+    int pos;
+};
+// After a photo: the newest six are shown (the first thumbnail becomes pos when enabled,
+// and stays as it was otherwise).
+ScrollSetup ScrollAfterPhoto(int itemCount);
+// At start-up and after a delete: the strip starts at the first item.
+ScrollSetup ScrollFromStart(int itemCount);
+
+// Scroll bar request codes, with the system's values.
+enum ScrollCode { kLineLeft = 0, kLineRight = 1, kPageLeft = 2, kPageRight = 3 };
+// The position after request `code`: a line is one thumbnail, a page six; every other
+// request (the thumb dragged or released, the ends) leaves it. Clamped to min .. max.
+int ScrollTo(int code, int pos, int min, int max);
+
+}  // namespace strip
