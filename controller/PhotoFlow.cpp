@@ -10,7 +10,8 @@
 
 namespace {
 constexpr int kLastPictureNumber = 10000;
-constexpr DWORD kPollMs = 300;
+// The longest single wait for the done signal; the flag decides, the signal only wakes.
+constexpr DWORD kWakeUpMs = 300;
 // How long a requested frame may take to arrive; a running preview delivers one within a
 // frame time or two.
 constexpr ULONGLONG kFrameTimeoutMs = 10000;
@@ -70,6 +71,7 @@ void CTeskWin::TakePhoto() {
     const int length = std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
     m_nCaptureKind = 2;
     m_bFrameDone.store(0, std::memory_order_relaxed);
+    if (m_frameDone) ::ResetEvent(m_frameDone.Get());
 
     if (length > 0) {  // a name that does not fit: no photo, as for a missing folder
         m_capture.store(Capture::Requested, std::memory_order_release);
@@ -93,7 +95,8 @@ bool CTeskWin::WaitForFrame() {
             if (m_capture.compare_exchange_strong(requested, Capture::Idle)) return true;  // given up: list unchanged
             if (waited >= kFrameTimeoutMs + kStoreTimeoutMs) return false;
         }
-        ::Sleep(kPollMs);
+        // Woken by OnSnapshot as soon as the photo is stored; without an event, poll.
+        if (!m_frameDone || ::WaitForSingleObject(m_frameDone.Get(), kWakeUpMs) == WAIT_FAILED) ::Sleep(kWakeUpMs);
     }
     return true;
 }
@@ -103,6 +106,8 @@ void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
     if (!m_capture.compare_exchange_strong(requested, Capture::Storing, std::memory_order_acquire)) return;
     StorePhoto(width, height, pixels);
     m_capture.store(Capture::Idle, std::memory_order_relaxed);
+    // Wake TakePhoto first: once the flag is set, TakePhoto may return and the window go away.
+    if (m_frameDone) ::SetEvent(m_frameDone.Get());
     m_bFrameDone.store(1, std::memory_order_release);  // the last write: TakePhoto goes on
 }
 

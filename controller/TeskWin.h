@@ -11,6 +11,7 @@
 #include "capture/TeskLib.h"
 #include "controller/CapturedItem.h"
 #include "controller/SettingsFile.h"
+#include "framework/Handles.h"
 #include "framework/Wnd.h"
 
 // Graph events reach the frame window as this message (its handler calls HandleGraphEvents).
@@ -50,6 +51,8 @@ public:
     int m_nCaptureKind = 0;
     // Set by OnSnapshot as its last write (release); read by TakePhoto's wait (acquire).
     std::atomic<int> m_bFrameDone{0};
+    // Signalled by OnSnapshot just before it sets m_bFrameDone, so that TakePhoto need not poll.
+    UniqueHandle m_frameDone{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     TeskLib m_lib;
     BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
 

@@ -82,15 +82,15 @@ BOOL CALLBACK FindBox(HWND wnd, LPARAM param) {
 }
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher()
-    : m_thread([this] {
+MessageBoxWatcher::MessageBoxWatcher(int answer)
+    : m_thread([this, answer] {
           while (!m_stop.load()) {
               BoxSearch search{::GetCurrentProcessId(), nullptr};
               ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
               if (search.found && ::IsWindowVisible(search.found)) {
                   ::GetDlgItemTextW(search.found, 0xFFFF, m_text, 512);
                   m_seen.store(true);
-                  ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+                  ::PostMessageW(search.found, WM_COMMAND, answer, 0);
                   return;
               }
               ::Sleep(50);

@@ -45,11 +45,12 @@ private:
     bool m_ended = false;
 };
 
-// Answers the first message box titled "Delm Halvo" of this process with OK, remembering
-// its text; runs on a thread of its own while the program's thread shows the box.
+// Answers the first message box titled "Delm Halvo" of this process with the button
+// `answer` (IDOK, IDYES, IDNO), remembering its text; runs on a thread of its own while the
+// program's thread shows the box.
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    explicit MessageBoxWatcher(int answer = IDOK);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;

@@ -10,6 +10,7 @@
 #include "framework/Handles.h"
 #include "resources/resource.h"
 #include "tests/components/support/ComponentWorld.h"
+#include "tests/support/OpenRecorder.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
@@ -36,30 +37,6 @@ COLORREF ProgramBitmapPixel(int id, int x, int y) {
     SelectObjectGuard selected(dc.Get(), bitmap.Get());
     return ::GetPixel(dc.Get(), x, y);
 }
-
-// The photo program of the test world: photos open in open_recorder.exe, which writes the
-// path it was given to `record`.
-class PhotoAssociation {
-public:
-    explicit PhotoAssociation(const std::wstring& record) {
-        const std::wstring command = L"\"" + BinDir() + L"\\open_recorder.exe\" \"" + record + L"\" \"%1\"";
-        SetDefault(L"Software\\Classes\\.jpg", L"DelmHalvoTest.jpg");
-        SetDefault(L"Software\\Classes\\DelmHalvoTest.jpg\\shell\\open\\command", command);
-    }
-    ~PhotoAssociation() {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\DelmHalvoTest.jpg");
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.jpg");
-    }
-
-private:
-    static void SetDefault(const wchar_t* path, const std::wstring& value) {
-        UniqueHKey key;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr),
-                  ERROR_SUCCESS);
-        ::RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-};
 
 class CameraWindow : public ::testing::Test {
 protected:
@@ -221,16 +198,15 @@ TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsks
 
 TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhotoSize) {
     const std::wstring record = world.PathOf(L"opened.txt");
-    PhotoAssociation association(record);
+    RecordingAssociation association(L".jpg", record);
     ASSERT_TRUE(TakePhoto(1));
     ASSERT_TRUE(WaitUntil([&] { return SlotShowsPicture(0); }, 3000));
 
     ASSERT_TRUE(ClickClient(frame, SlotCentre(0), 2));
-    std::optional<std::vector<uint8_t>> opened;
-    ASSERT_TRUE(WaitUntil([&] { return (opened = ReadFileBytes(record)) && !opened->empty(); }, 10000))
+    std::optional<std::wstring> opened;
+    ASSERT_TRUE(WaitUntil([&] { return (opened = association.Opened()).has_value(); }, 10000))
         << "the photo's program was started";
-    const std::wstring commandLine(reinterpret_cast<const wchar_t*>(opened->data()), opened->size() / sizeof(wchar_t));
-    EXPECT_EQ(commandLine, Narrow(ItemPath(Items()[0])));
+    EXPECT_EQ(*opened, Narrow(ItemPath(Items()[0])));
 
     // "320x240": the picture in the middle of grey bands.
     HWND box = Control(IDC_RESOLUTION);

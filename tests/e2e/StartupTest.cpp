@@ -3,6 +3,7 @@
 
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
+#include "tests/support/XInput.h"
 
 using namespace e2e;
 
@@ -108,4 +109,26 @@ TEST(Startup, ClosingFromTheSystemMenuEndsTheProgram) {
     DWORD exitCode = 1;
     ASSERT_TRUE(camera.program->WaitForExit(kExitTimeoutMs, &exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+// No camera is registered for these tests.
+TEST(Startup, WithoutACameraTheVideoAreaIsGreyTheListEmptyAndTheControlsThere) {
+    RunningCamera camera;
+    ASSERT_TRUE(camera.Start());
+    RECT client;
+    ::GetClientRect(camera.frame, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 593 + ::GetSystemMetrics(SM_CYHSCROLL));
+    for (POINT at : {POINT{5, 5}, POINT{320, 240}, POINT{634, 474}})
+        EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(camera.frame, at) == RGB(99, 99, 99); }, 5000))
+            << at.x << "," << at.y;
+    EXPECT_EQ(ScreenPixel(camera.frame, POINT{300, 500}), RGB(251, 251, 251)) << "the light control strip";
+
+    HWND list = ::GetDlgItem(camera.frame, 1002);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(::SendMessageW(list, CB_GETCOUNT, 0, 0), 0);
+    for (int id : {1000, 1001, 1003}) {
+        HWND control = ::GetDlgItem(camera.frame, id);
+        EXPECT_TRUE(control && ::IsWindowVisible(control)) << "control " << id;
+    }
 }

@@ -1,0 +1,160 @@
+// The camera window in this process with the virtual camera: what the end-to-end tests
+// cannot see from outside (the controller's state after a command) and the paths a person
+// seldom takes (items that are not photos, a camera without 320 x 240).
+#include <gtest/gtest.h>
+
+#include "controller/CapturedItemWin.h"
+#include "resources/resource.h"
+#include "tests/components/support/ComponentWorld.h"
+#include "tests/controller/ProgramInProcess.h"
+#include "tests/support/OpenRecorder.h"
+#include "tests/support/ProgramUnderTest.h"
+
+using namespace program_test;
+using e2e::FileExists;
+using e2e::WriteFileBytes;
+
+namespace {
+
+void Click(CWnd& frame, UINT id) { frame.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+std::vector<std::wstring> ListTexts(CBitmapComboBox& box) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < box.GetCount(); ++i) texts.push_back(box.GetLBText(i));
+    return texts;
+}
+
+class FrameWindow : public ::testing::Test {
+protected:
+    components_test::CameraSettings cameraSettings;
+};
+
+}  // namespace
+
+TEST_F(FrameWindow, TheListOffersTheCamerasSizesAndSelectsTheSecondEntryWhateverItIs) {
+    cameraSettings.Set(L"Sizes", L"640x480,1280x1024");
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    CBitmapComboBox& box = *program.Frame()->ResolutionBox();
+    EXPECT_EQ(ListTexts(box), (std::vector<std::wstring>{L"640x480", L"1.3M"}));
+    EXPECT_EQ(box.GetCurSel(), 1);
+    EXPECT_EQ(box.GetItemData(1), 2u);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FrameWindow, APhotoAt13MIsTakenAt1280x1024AndThePreviewGoesBackTo640x480) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    program.Frame()->SendMessage(WM_COMMAND, ID_RESOLUTION_1280X1024);
+    EXPECT_EQ(controller.m_nResolution, 2);
+
+    Click(*program.Frame(), IDC_CAPTURE);
+    ASSERT_EQ(controller.m_items.size(), 1u);
+    EXPECT_EQ(controller.m_items[0].header.biWidth, 1280);
+    EXPECT_EQ(controller.m_items[0].header.biHeight, 1024);
+    controller.TakePhoto();  // straight from the running preview, without the restarts
+    ASSERT_EQ(controller.m_items.size(), 2u);
+    EXPECT_EQ(controller.m_items[1].header.biWidth, 640);
+    EXPECT_EQ(controller.m_items[1].header.biHeight, 480);
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWithNothingSelected) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    for (int i = 0; i < 8; ++i) controller.TakePhoto();
+    ASSERT_EQ(controller.m_items.size(), 8u);
+    // A list entry that names some other file, as an edited settings file may.
+    const std::wstring other = photos + L"\\notes.txt";
+    ASSERT_TRUE(WriteFileBytes(other, {'k', 'e', 'e', 'p'}));
+    SetItemPath(controller.m_items[7], other.c_str());
+    controller.m_nFirstThumbnail = 2;
+
+    {  // nothing selected: the strip goes back to the first item and the file is written
+        MessageBoxWatcher yes(IDYES);
+        ::DeleteFileW(program.World().PathOf(L"halvo.dat").c_str());
+        Click(*program.Frame(), IDC_DELETE);
+        EXPECT_TRUE(yes.Seen());
+    }
+    EXPECT_EQ(controller.m_items.size(), 8u);
+    EXPECT_EQ(controller.m_nFirstThumbnail, 0);
+    EXPECT_TRUE(FileExists(program.World().PathOf(L"halvo.dat")));
+
+    controller.m_items[0].selected = 1;
+    controller.m_items[7].selected = 1;
+    const std::wstring firstPhoto = ItemPathW(controller.m_items[0]);
+    {
+        MessageBoxWatcher no(IDNO);
+        Click(*program.Frame(), IDC_DELETE);
+        EXPECT_TRUE(no.Seen());
+    }
+    EXPECT_EQ(controller.m_items.size(), 8u) << "No changes nothing";
+    {
+        MessageBoxWatcher yes(IDYES);
+        Click(*program.Frame(), IDC_DELETE);
+    }
+    EXPECT_EQ(controller.m_items.size(), 6u);
+    EXPECT_FALSE(FileExists(firstPhoto));
+    EXPECT_TRUE(FileExists(other)) << "only photos are deleted";
+    EXPECT_FALSE(program.Frame()->DeleteButton()->IsEnabledFlag());
+    EXPECT_FALSE(::IsWindowEnabled(program.Frame()->ThumbnailScrollBar()->m_hWnd)) << "six items need no scrolling";
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FrameWindow, ClicksOnTheStripSelectAndEnableDeleteAndABothKeysClickClearsLikeTheEmptyStrip) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    for (int i = 0; i < 3; ++i) controller.TakePhoto();
+    CTeskFrameWin& frame = *program.Frame();
+    const LPARAM slot1 = MAKELPARAM(11 + 106 + 40, 555);
+
+    frame.SendMessage(WM_LBUTTONDOWN, 0, slot1);
+    EXPECT_EQ(controller.m_items[1].selected, 1);
+    EXPECT_TRUE(frame.DeleteButton()->IsEnabledFlag());
+    frame.SendMessage(WM_LBUTTONDOWN, 0, slot1);  // the only selected one: deselected, delete stays on
+    EXPECT_EQ(controller.m_items[1].selected, 0);
+    EXPECT_TRUE(frame.DeleteButton()->IsEnabledFlag());
+
+    frame.SendMessage(WM_LBUTTONDOWN, 0, slot1);
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_LSHIFT] = keys[VK_SHIFT] = keys[VK_LCONTROL] = keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    frame.SendMessage(WM_LBUTTONDOWN, MK_SHIFT | MK_CONTROL, MAKELPARAM(11 + 40, 555));
+    keys[VK_LSHIFT] = keys[VK_SHIFT] = keys[VK_LCONTROL] = keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    for (const auto& item : controller.m_items) EXPECT_EQ(item.selected, 0);
+    EXPECT_FALSE(frame.DeleteButton()->IsEnabledFlag());
+    EXPECT_TRUE(program.Close());
+}
+
+TEST_F(FrameWindow, ADoubleClickOpensPhotosButNeverAnotherKindOfFile) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    controller.TakePhoto();
+    controller.TakePhoto();
+    const std::wstring other = photos + L"\\notes.txt";
+    ASSERT_TRUE(WriteFileBytes(other, {'x'}));
+    SetItemPath(controller.m_items[1], other.c_str());
+
+    struct Case {
+        int slot;
+        const wchar_t* extension;
+        bool opens;
+    } cases[] = {{1, L".txt", false}, {0, L".jpg", true}};
+    for (const Case& c : cases) {
+        e2e::RecordingAssociation association(c.extension, program.World().PathOf(L"opened.txt"));
+        program.Frame()->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(11 + 106 * c.slot + 40, 555));
+        const bool opened = e2e::WaitUntil([&] { return association.Opened().has_value(); }, c.opens ? 10000 : 1500);
+        EXPECT_EQ(opened, c.opens) << "slot " << c.slot;
+    }
+    EXPECT_TRUE(program.Close());
+}

@@ -1,0 +1,78 @@
+// The camera window under Wine with the virtual camera: a full repaint with six thumbnails,
+// and the time from a click on the capture button until the new thumbnail is painted, at
+// 640 x 480 and at "1.3M" (which restarts the preview twice). Prints medians and minima.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/components/support/ComponentWorld.h"
+#include "tests/controller/ProgramInProcess.h"
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER frequency, t;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* what, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("  %-34s %8.2f / %8.2f ms (median / min of %zu)\n", what, times[times.size() / 2], times.front(),
+                times.size());
+}
+
+}  // namespace
+
+int main() {
+    components_test::EffectDll().Register();
+    components_test::CameraDll().Register();
+    int failures = 0;
+    {
+        components_test::CameraSettings settings;
+        program_test::ProgramInProcess program;
+        if (!program.Start() || program.Main()->m_bNoVideo) {
+            std::fprintf(stderr, "the camera program did not start with the virtual camera\n");
+            return 1;
+        }
+        program.UsePrivatePhotoFolder();
+        CTeskWin& controller = *program.Main();
+        CTeskFrameWin& frame = *program.Frame();
+        program_test::Pump(500);
+        for (int i = 0; i < 6; ++i) controller.TakePhoto();
+
+        std::printf("camera window (Wine, virtual camera)\n");
+        std::vector<double> repaint;
+        for (int round = 0; round < 50; ++round) {
+            const double start = NowMs();
+            ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            repaint.push_back(NowMs() - start);
+        }
+        Report("repaint with six thumbnails", repaint);
+
+        for (int resolution : {1, 2}) {
+            frame.SendMessage(WM_COMMAND, resolution == 1 ? ID_RESOLUTION_640X480 : ID_RESOLUTION_1280X1024);
+            program_test::Pump(300);
+            std::vector<double> clicks;
+            for (int round = 0; round < 7; ++round) {
+                const size_t before = controller.m_items.size();
+                const double start = NowMs();
+                frame.CaptureButton()->SendMessage(BM_CLICK);
+                frame.UpdateWindow();
+                clicks.push_back(NowMs() - start);
+                if (controller.m_items.size() != before + 1) ++failures;
+                program_test::Pump(100);
+            }
+            Report(resolution == 1 ? "click to thumbnail at 640x480" : "click to thumbnail at 1.3M", clicks);
+        }
+        program.Close();
+    }
+    components_test::CameraDll().Unregister();
+    components_test::EffectDll().Unregister();
+    if (failures) std::fprintf(stderr, "%d clicks took no photo\n", failures);
+    return failures == 0 ? 0 : 1;
+}
