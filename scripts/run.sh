@@ -32,6 +32,12 @@ else
   DH_WINE_TIMEOUT=60 "$here/wine-run.sh" "$world" "$bin/tesk60.exe" &
   sleep "${DH_RUN_SECONDS:-8}"
   shot=$build/tesk60-screenshot.png
-  DISPLAY=$DISPLAY import -window root "$shot"
+  # The camera window's X window is its client area (no window manager draws a frame).
+  geometry=$(DISPLAY=$DISPLAY xdotool search --limit 1 --name '^Delm Halvo$' getwindowgeometry --shell 2>/dev/null | tr '\n' ' ')
+  crop=()
+  if [[ $geometry =~ X=([0-9]+).*Y=([0-9]+).*WIDTH=([0-9]+).*HEIGHT=([0-9]+) ]]; then
+    crop=(-crop "${BASH_REMATCH[3]}x${BASH_REMATCH[4]}+${BASH_REMATCH[1]}+${BASH_REMATCH[2]}" +repage)
+  fi
+  DISPLAY=$DISPLAY import -window root "${crop[@]}" "$shot"
   echo "run: no display; tesk60.exe ran on a virtual display. Screenshot: $shot"
 fi
