@@ -3,6 +3,8 @@
 #include <vfwmsgs.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "components/camera/CameraRegistry.h"
 
@@ -31,19 +33,35 @@ void WriteField(void* block, size_t offset, DWORD value) {
     std::memcpy(static_cast<BYTE*>(block) + offset, &value, sizeof(value));
 }
 
+// Each write the camera accepts goes to the write log (CameraRegistry.h) after the store.
+HRESULT StoreStdProperty(unsigned number, DWORD value) {
+    const HRESULT hr = WriteStdProperty(number, value);
+    if (SUCCEEDED(hr)) AppendWriteLog(L"std " + std::to_wstring(number) + L" " + std::to_wstring(value));
+    return hr;
+}
+HRESULT StoreControlByte(const wchar_t* route, unsigned address, BYTE value) {
+    const HRESULT hr = WriteControlByte(address, value);
+    if (SUCCEEDED(hr)) {
+        wchar_t entry[32];
+        swprintf(entry, 32, L"%ls %04X %02X", route, address & 0xFFFFu, static_cast<unsigned>(value));
+        AppendWriteLog(entry);
+    }
+    return hr;
+}
+
 }  // namespace
 
 STDMETHODIMP CameraControls::Set(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD bytes) {
     if (set != kStandardPropertySet && set != kByteFallbackSet) return E_PROP_SET_UNSUPPORTED;
     if (!data) return E_POINTER;
     if (bytes < kBlockBytes) return E_INVALIDARG;
-    if (set == kStandardPropertySet) return WriteStdProperty(id, ReadField(data, 24));
+    if (set == kStandardPropertySet) return StoreStdProperty(id, ReadField(data, 24));
     const unsigned address = ReadField(data, 24) & 0xFFFFu;
     if (id == 0) {
         m_fallbackAddress = address;
         return S_OK;
     }
-    if (id == 1) return WriteControlByte(address, static_cast<BYTE>(ReadField(data, 28)));
+    if (id == 1) return StoreControlByte(L"fallback", address, static_cast<BYTE>(ReadField(data, 28)));
     return E_PROP_ID_UNSUPPORTED;
 }
 
@@ -87,7 +105,7 @@ STDMETHODIMP CameraControls::KsProperty(void* property, ULONG propertyLength, vo
             return S_OK;
         }
         if (returned) *returned = 0;
-        return WriteControlByte(address, static_cast<BYTE>(second & 0xFFu));
+        return StoreControlByte(L"xu", address, static_cast<BYTE>(second & 0xFFu));
     }
     if (request.flags & kFlagGet) {
         const unsigned selected = m_extensionAddress;

@@ -1,6 +1,7 @@
 #include "components/camera/CameraRegistry.h"
 
 #include <cwchar>
+#include <mutex>
 
 #include "framework/Handles.h"
 
@@ -32,14 +33,16 @@ bool ReadString(HKEY key, const wchar_t* name, std::wstring& value) {
     return true;
 }
 
-HRESULT WriteDword(const wchar_t* name, DWORD value) {
+HRESULT WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
     UniqueHKey key;
     LONG result = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCameraKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                     key.Put(), nullptr);
     if (result == ERROR_SUCCESS)
-        result = ::RegSetValueExW(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+        result = ::RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
     return result == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(result);
 }
+
+HRESULT WriteDword(const wchar_t* name, DWORD value) { return WriteValue(name, REG_DWORD, &value, sizeof(value)); }
 
 DWORD ReadStateDword(const wchar_t* name) {
     const UniqueHKey key = OpenCameraKey();
@@ -57,6 +60,22 @@ std::wstring PropertyName(unsigned number) {
     wchar_t name[24];
     swprintf(name, 24, L"Property%u", number);
     return name;
+}
+
+constexpr wchar_t kWriteLogValue[] = L"WriteLog";
+
+// The strings of a REG_MULTI_SZ value, in order; none when it is missing.
+std::vector<std::wstring> ReadMultiString(HKEY key, const wchar_t* name) {
+    std::vector<std::wstring> entries;
+    DWORD type = 0, size = 0;
+    if (!key || ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_MULTI_SZ)
+        return entries;
+    // Two spare terminators: a stored value may lack its own.
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return entries;
+    for (const wchar_t* entry = data.data(); *entry; entry += wcslen(entry) + 1) entries.emplace_back(entry);
+    return entries;
 }
 
 }  // namespace
@@ -98,5 +117,33 @@ DWORD ReadControlByte(unsigned address) { return ReadStateDword(ByteName(address
 HRESULT WriteControlByte(unsigned address, BYTE value) { return WriteDword(ByteName(address).c_str(), value); }
 DWORD ReadStdProperty(unsigned number) { return ReadStateDword(PropertyName(number).c_str()); }
 HRESULT WriteStdProperty(unsigned number, DWORD value) { return WriteDword(PropertyName(number).c_str(), value); }
+
+HRESULT AppendWriteLog(const std::wstring& entry) {
+    if (entry.empty()) return E_INVALIDARG;  // would end the list early
+    // Read, append, write back: one property-set call at a time within this process.
+    static std::mutex appending;
+    const std::lock_guard<std::mutex> lock(appending);
+    std::vector<std::wstring> entries = ReadWriteLog();
+    entries.push_back(entry);
+    const size_t first = entries.size() > kWriteLogEntries ? entries.size() - kWriteLogEntries : 0;
+    std::wstring data;
+    for (size_t i = first; i < entries.size(); ++i) data.append(entries[i]).push_back(L'\0');
+    data.push_back(L'\0');
+    return WriteValue(kWriteLogValue, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+}
+
+std::vector<std::wstring> ReadWriteLog() {
+    const UniqueHKey key = OpenCameraKey();
+    return ReadMultiString(key.Get(), kWriteLogValue);
+}
+
+std::vector<std::wstring> TakeWriteLog() {
+    UniqueHKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCameraKeyPath, 0, KEY_READ | KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS)
+        return {};
+    std::vector<std::wstring> entries = ReadMultiString(key.Get(), kWriteLogValue);
+    ::RegDeleteValueW(key.Get(), kWriteLogValue);
+    return entries;
+}
 
 }  // namespace camera

@@ -28,6 +28,13 @@
 //   "Byte%04X"      one byte of the camera's address space, e.g. "Byte0400" (bit 0 flip,
 //                   bit 1 low light)
 //   "Property%u"    a numbered standard-mode property, e.g. "Property24"
+// Written by the camera's property sets at every write they accept, read by tests that
+// check what the button utility sent and in which order:
+//   "WriteLog"      REG_MULTI_SZ  the last kWriteLogEntries writes, oldest first:
+//                     "std N V"          standard set, property N set to V (decimal)
+//                     "xu AAAA BB"       extension unit, byte at AAAA set to BB (hex)
+//                     "fallback AAAA BB" byte fallback set, likewise
+//                   Address selections for reading and gets are not writes: not logged.
 #include <windows.h>
 
 #include <string>
@@ -67,5 +74,13 @@ DWORD ReadControlByte(unsigned address);
 HRESULT WriteControlByte(unsigned address, BYTE value);
 DWORD ReadStdProperty(unsigned number);
 HRESULT WriteStdProperty(unsigned number, DWORD value);
+
+// The camera's write log ("WriteLog" above). Appending drops the oldest entries beyond
+// kWriteLogEntries; it is not guarded against two processes appending at once.
+inline constexpr size_t kWriteLogEntries = 256;
+HRESULT AppendWriteLog(const std::wstring& entry);
+std::vector<std::wstring> ReadWriteLog();
+// The log's entries, and the log emptied: the writes since the previous call.
+std::vector<std::wstring> TakeWriteLog();
 
 }  // namespace camera
