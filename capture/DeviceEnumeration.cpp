@@ -6,7 +6,7 @@
 
 #include "capture/MediaType.h"
 #include "capture/PinHelpers.h"
-#include "capture/ScopedVariant.h"
+#include "framework/ScopedVariant.h"
 #include "capture/SizeRule.h"
 #include "framework/ComPtr.h"
 

@@ -91,17 +91,26 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
         return wnd != nullptr;
     }
 
-    // A system class: subclass the window the moment it exists (CBT hook), so the
-    // messages of its own creation reach this object too.
+    // A system class: subclass the window the moment it exists, so the messages of its own
+    // creation reach this object too.
+    HWND wnd = CreateLinked([&] {
+        return ::CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menuOrId,
+                                 instance, nullptr);
+    });
+    return wnd != nullptr;
+}
+
+// A CBT hook sees the window the moment it exists, before its WM_NCCREATE.
+void CWnd::BeginLinkingNextWindow() {
     t_pendingSubclass = this;
     t_createHook = ::SetWindowsHookExW(WH_CBT, &SubclassOnCreateHook, nullptr, ::GetCurrentThreadId());
-    HWND wnd = ::CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menuOrId,
-                                 instance, nullptr);
+}
+
+void CWnd::EndLinkingNextWindow(HWND created) {
     if (t_createHook) ::UnhookWindowsHookEx(t_createHook);
     t_createHook = nullptr;
     t_pendingSubclass = nullptr;
-    if (!wnd && m_hWnd) Unlink();
-    return wnd != nullptr;
+    if (!created && m_hWnd) Unlink();
 }
 
 BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }

@@ -154,11 +154,24 @@ protected:
     // Searches this class's map chain; true with *result set when an entry ran.
     bool DispatchFromMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
+    // Runs `create` with this object linked to the first window it creates (the window of a
+    // system class: a control or a dialog), before that window's first message. Returns
+    // what `create` returned; on failure the object is left unlinked.
+    template <typename Create>
+    HWND CreateLinked(Create create) {
+        BeginLinkingNextWindow();
+        HWND wnd = create();
+        EndLinkingNextWindow(wnd);
+        return wnd;
+    }
+
 public:
     // The window procedure of every class the framework registers.
     static LRESULT CALLBACK StandardWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    void BeginLinkingNextWindow();
+    void EndLinkingNextWindow(HWND created);
     void Attach(HWND wnd);
     void Unlink();
     bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -3,7 +3,7 @@
 #include <strmif.h>
 #include <uuids.h>
 
-#include "capture/ScopedVariant.h"
+#include "framework/ScopedVariant.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 
