@@ -2,7 +2,8 @@
 # Runs one Windows test program under Wine (scripts/wine-run.sh) and passes it only when
 # the program itself says so:
 #   - it exits with status 0;
-#   - its output holds the closing line it promises (GoogleTest's summary by default);
+#   - its output holds the closing line it promises (by default GoogleTest's summary of at
+#     least one passed test);
 #   - its output holds no failed test and no sign of a crash: Wine's report of an
 #     unhandled exception, a backtrace, an exception that Wine swallowed in a callback
 #     (a crash inside a window procedure), or a C++ terminate.
@@ -11,7 +12,7 @@
 set -uo pipefail
 world=${1:?world folder}
 shift
-closing='^\[  PASSED  \] [0-9]+ tests?\.'
+closing='^\[  PASSED  \] [1-9][0-9]* tests?\.'
 if [[ ${1:-} == --closing ]]; then
   closing=${2:?closing line}
   shift 2
