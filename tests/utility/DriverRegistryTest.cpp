@@ -1,0 +1,189 @@
+// The driver registry layer against a map: detection and its access masks, the instance key
+// path, the values the poll reads, the panel position and the description, with values that
+// are unterminated, too short, zero-length or missing.
+#include <gtest/gtest.h>
+
+#include "tests/utility/FakeRegistry.h"
+#include "utility/DriverRegistry.h"
+
+using namespace utility;
+using fake::Dword;
+using fake::FakeRegistry;
+using fake::Text;
+using Value = std::optional<fake::Bytes>;
+using Values = std::vector<std::pair<const char*, fake::Bytes>>;
+
+namespace {
+
+const std::string kUvc = kUvcDriverKeyPath, kStd = kStdDriverKeyPath;
+const std::string kDevice = "SYSTEM\\CurrentControlSet\\Control\\Class\\{6bdd1fc6}\\0001";
+const std::string kKernel = "\\Registry\\MACHINE\\" + kDevice;
+const fake::Bytes kEmpty;
+
+// `driverKey` with the given values, "ii0001" naming the instance key unless replaced.
+FakeRegistry Driver(const std::string& driverKey, Value index, const Values& values = {{"ii0001", Text(kKernel)}}) {
+    FakeRegistry registry;
+    registry.AddKey(driverKey);
+    registry.AddKey(kDevice);
+    if (index) registry.Set(driverKey, "InstanceIndex", *index);
+    for (const auto& [name, bytes] : values) registry.Set(driverKey, name, bytes);
+    return registry;
+}
+
+}  // namespace
+
+TEST(DriverDetection, UvcNeedsAReadableInstanceIndexStandardOnlyItsKey) {
+    struct Case {
+        bool uvcKey;
+        Value uvcIndex;
+        bool stdKey;
+        DriverKind kind;
+    } cases[] = {
+        {true, Value{{1}}, true, DriverKind::Uvc},     {true, std::nullopt, true, DriverKind::Standard},
+        {true, kEmpty, true, DriverKind::Standard},    {true, Value{{0}}, false, DriverKind::Uvc},
+        {true, std::nullopt, false, DriverKind::None}, {false, std::nullopt, true, DriverKind::Standard},
+        {false, std::nullopt, false, DriverKind::None},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry;
+        if (c.uvcKey) registry.Set(kUvc, "Family", {1});
+        if (c.uvcIndex) registry.Set(kUvc, "InstanceIndex", *c.uvcIndex);
+        if (c.stdKey) registry.Set(kStd, "Family", {0});
+        const DetectedDriver driver = DetectDriver(registry);
+        EXPECT_EQ(driver.kind, c.kind) << int(&c - cases);
+        const Value family = driver.key ? driver.key->QueryValue("Family", 4) : std::nullopt;
+        EXPECT_EQ(family, c.kind == DriverKind::None ? Value() : Value{{uint8_t(c.kind)}}) << int(&c - cases);
+        EXPECT_EQ(registry.openKeys, driver.key ? 1 : 0) << "only the driver key stays open";
+        if (driver.kind != DriverKind::None) continue;
+        EXPECT_FALSE(HasDisplaySelection(driver.key.get())) << "the poll stops";
+        EXPECT_EQ(LoadPanelPosition(registry, driver.key.get(), {7, 8}).x, 7);
+        EXPECT_FALSE(SavePanelPosition(registry, driver.key.get(), {1, 2}));
+        EXPECT_EQ(registry.masks.size(), 3u) << "the probe and the two driver keys only";
+    }
+}
+
+TEST(DriverDetection, DriverKeysGetThe64BitViewOnlyOn64BitSystemsAndNeverBothViews) {
+    for (const bool is64Bit : {true, false}) {
+        FakeRegistry registry = Driver(kUvc, Value{{1}});
+        registry.Set(kStd, "InstanceIndex", {1});
+        registry.Set(kStd, "ii0001", Text(kKernel));
+        if (is64Bit) registry.AddKey("SOFTWARE\\Wow6432Node");
+        const DetectedDriver driver = DetectDriver(registry);
+        ASSERT_EQ(driver.kind, DriverKind::Uvc) << "the fake refuses both view flags, as Windows 7 does";
+        EXPECT_NE(OpenDriverKey(registry, DriverKind::Standard, driver.access), nullptr);
+        EXPECT_TRUE(ReadDriverDesc(registry, driver.access));
+        IsSnapshotActive(registry, driver.key.get());
+        EXPECT_TRUE(SavePanelPosition(registry, driver.key.get(), {1, 2}));
+        const uint32_t d = is64Bit ? 0x20119 : 0x20019;
+        // Probe, UVC key, the panel's own key, the description's driver and device keys,
+        // the instance key read, the instance key written.
+        EXPECT_EQ(registry.masks, (std::vector<uint32_t>{0x20119, d, d, d, 0x20019, 0x20019, 0x2001B}));
+    }
+}
+
+TEST(InstanceKeyPath, FirstReadableValueUpToTheCountWithoutItsPrefixNeverPastItsBytes) {
+    const std::string p = "\\Registry\\MACHINE\\";
+    const std::optional<std::string> none;
+    struct Case {
+        Value index;
+        Values values;
+        std::optional<std::string> path;
+    } cases[] = {
+        {Value{{3}}, {{"ii0002", Text(kKernel + '\0')}}, kDevice},                      // count 3, only the second
+        {Value{{1}}, {{"ii0002", Text(kKernel)}}, none},                                // beyond the count
+        {Value{{2, 0, 0, 1}}, {{"ii0002", Text(kKernel)}}, kDevice},                    // count is the first byte
+        {Value{{0xFF}}, {{"ii0001", Text(kKernel)}}, none},                             // negative count
+        {kEmpty, {{"ii0001", Text(kKernel)}}, none},                                    // zero-length count
+        {Value{{1}}, {{"ii0001", Text(kKernel + '\0' + "junk")}}, kDevice},             // NUL inside
+        {Value{{1}}, {{"ii0001", Text(p + "S")}}, "S"},
+        {Value{{1}}, {{"ii0001", Text(p)}}, none},                                // 18 characters
+        {Value{{2}}, {{"ii0001", kEmpty}, {"ii0002", Text(kKernel)}}, none},      // an empty value ends it
+        {Value{{2}}, {{"ii0001", Text(kKernel + std::string(256, 'x'))}, {"ii0002", Text(kKernel)}}, kDevice},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry = Driver(kUvc, c.index, c.values);
+        EXPECT_EQ(FindInstanceKeyPath(registry.OpenLocalMachineKey(kUvc, kKeyRead).get()), c.path) << int(&c - cases);
+    }
+}
+
+TEST(PollValues, SnapshotStateFromTheInstanceKeyDisplaySelectionFromTheDriverKey) {
+    struct Case {
+        Value state, selection;
+        bool active;
+        int selected;
+    } cases[] = {
+        {Value{{1}}, Value{{0}}, false, 0},  {Value{{2}}, Value{{1}}, true, 1}, {Dword(3), Value{{0xFE, 1}}, true, -2},
+        {Value{{2, 1}}, Value{{3}}, true, 3}, {kEmpty, kEmpty, false, 3}, {std::nullopt, std::nullopt, false, 3},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry = Driver(kUvc, Value{{1}});
+        if (c.state) registry.Set(kDevice, "SnapShotState", *c.state);
+        if (c.selection) registry.Set(kUvc, "DisplaySelection", *c.selection);
+        const auto key = registry.OpenLocalMachineKey(kUvc, kKeyRead);
+        EXPECT_EQ(IsSnapshotActive(registry, key.get()), c.active) << int(&c - cases);
+        EXPECT_EQ(ReadDisplaySelection(key.get()), c.selected) << int(&c - cases);
+        EXPECT_EQ(HasDisplaySelection(key.get()), c.selection && !c.selection->empty()) << int(&c - cases);
+        EXPECT_EQ(registry.openKeys, 1) << "the instance key is closed again";
+    }
+    FakeRegistry registry = Driver(kUvc, kEmpty);
+    registry.Set(kDevice, "SnapShotState", {2});
+    const auto key = registry.OpenLocalMachineKey(kUvc, kKeyRead);
+    EXPECT_FALSE(HasInstanceIndex(key.get()));
+    EXPECT_FALSE(IsSnapshotActive(registry, key.get())) << "no instance path";
+}
+
+TEST(PanelPosition, BothPointsReplaceTheDefaultsOnlyWhenNeitherIsUnsetOrMalformed) {
+    struct Case {
+        Value x, y;
+        int32_t loadedX, loadedY;
+    } cases[] = {
+        {Dword(300), Dword(-5), 300, -5},   {Dword(-1), Dword(40), 10, 20},     {Dword(300), Dword(-1), 10, 20},
+        {Dword(300), std::nullopt, 10, 20}, {Value{{1, 0}}, Dword(40), 10, 20}, {Dword(300), fake::Bytes(8), 10, 20},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry = Driver(kUvc, Value{{1}});
+        if (c.x) registry.Set(kDevice, "PointX", *c.x);
+        if (c.y) registry.Set(kDevice, "PointY", *c.y);
+        const auto key = registry.OpenLocalMachineKey(kUvc, kKeyRead);
+        const PanelPosition loaded = LoadPanelPosition(registry, key.get(), {10, 20});
+        EXPECT_EQ(loaded.x, c.loadedX) << int(&c - cases);
+        EXPECT_EQ(loaded.y, c.loadedY) << int(&c - cases);
+    }
+    FakeRegistry registry = Driver(kUvc, Value{{1}});
+    const auto key = registry.OpenLocalMachineKey(kUvc, kKeyRead);
+    ASSERT_TRUE(SavePanelPosition(registry, key.get(), {-7, 1200}));
+    EXPECT_EQ(registry.OpenLocalMachineKey(kDevice, kKeyRead)->QueryValue("PointX", 4), Dword(-7));
+    EXPECT_EQ(LoadPanelPosition(registry, key.get(), {0, 0}).y, 1200);
+}
+
+TEST(DriverDesc, FirstExistingInstanceNamesTheDeviceKeyCutAtSettings) {
+    const std::optional<std::string> failed;
+    struct Case {
+        Value index;
+        Values values;
+        std::optional<std::string> desc;
+    } cases[] = {
+        {Dword(1), {{"ii0001", Text(kKernel + "\\Settings\\A\\Settings")}}, "Cam"},
+        {Value{{1}}, {{"ii0001", Text("??" + kKernel)}}, "Cam"},                     // prefix inside, unterminated
+        {Dword(3), {{"ii0003", Text(kKernel + '\0')}}, "Cam"},                      // missing values skipped
+        {Dword(1), {{"ii0001", Text(kDevice + "\\Settings")}}, failed},             // no prefix: not cut
+        {Dword(1), {{"ii0001", Text(kDevice)}}, "Cam"},
+        {Dword(2), {{"ii0001", Text(std::string(1, '\0'))}, {"ii0002", Text(kKernel)}}, ""},  // empty ends it
+        {Dword(2), {{"ii0001", kEmpty}, {"ii0002", Text(kKernel)}}, ""},
+        {kEmpty, {{"ii0001", Text(kKernel)}}, ""},
+        {Dword(0xFFFFFFFF), {{"ii10000", Text(kKernel)}}, ""},                      // the walk stops at ii9999
+        {Dword(1), {{"ii0001", Text("\\Registry\\MACHINE\\SYSTEM\\Gone")}}, failed},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry = Driver(kStd, c.index, c.values);
+        registry.Set(kDevice, "DriverDesc", Text("Cam"));
+        EXPECT_EQ(ReadDriverDesc(registry, kKeyRead), c.desc) << int(&c - cases);
+        EXPECT_EQ(registry.openKeys, 0) << int(&c - cases);
+    }
+    FakeRegistry registry = Driver(kStd, Dword(1));
+    EXPECT_EQ(ReadDriverDesc(registry, kKeyRead), "") << "no DriverDesc";
+    registry.Set(kDevice, "DriverDesc", Text(std::string(256, 'd')));
+    EXPECT_EQ(ReadDriverDesc(registry, kKeyRead), std::string(256, 'd'));
+    FakeRegistry empty;
+    EXPECT_EQ(ReadDriverDesc(empty, kKeyRead), failed) << "no driver key";
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The registry as a map, refusing what Windows 7 and later refuse: names compare without
+// regard to case; a mask with both view flags fails; a value larger than the buffer cannot
+// be read; a key cannot be read without KEY_QUERY_VALUE nor written without KEY_SET_VALUE.
+// It records the mask of every open and counts the keys still open.
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "utility/Registry.h"
+#include "utility/RegistryAccess.h"
+
+namespace fake {
+
+using Bytes = std::vector<uint8_t>;
+inline Bytes Text(const std::string& text) { return {text.begin(), text.end()}; }  // no NUL added
+inline Bytes Dword(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+
+class FakeRegistry final : public utility::Registry {
+public:
+    void AddKey(const std::string& path) { m_keys[Lower(path)]; }
+    void Set(const std::string& path, const std::string& name, Bytes b) { m_keys[Lower(path)][Lower(name)] = b; }
+    std::vector<uint32_t> masks;  // of every open, in order
+    int openKeys = 0;
+
+    std::unique_ptr<utility::RegistryKey> OpenLocalMachineKey(const std::string& path, uint32_t access) override {
+        using namespace utility;
+        masks.push_back(access);
+        const auto key = m_keys.find(Lower(path));
+        if (key == m_keys.end() || (access & kKeyWow64_32Key && access & kKeyWow64_64Key)) return nullptr;
+        return std::make_unique<Key>(*this, key->second, access);
+    }
+
+private:
+    using Values = std::map<std::string, Bytes>;
+    static std::string Lower(std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    }
+    struct Key final : utility::RegistryKey {
+        Key(FakeRegistry& r, Values& v, uint32_t a) : registry(r), values(v), access(a) { ++registry.openKeys; }
+        ~Key() override { --registry.openKeys; }
+        std::optional<Bytes> QueryValue(const std::string& name, uint32_t bufferSize) const override {
+            const auto found = values.find(Lower(name));
+            if (!(access & utility::kKeyQueryValue) || found == values.end() || found->second.size() > bufferSize)
+                return std::nullopt;
+            return found->second;
+        }
+        bool SetDwordValue(const std::string& name, uint32_t value) override {
+            if (access & utility::kKeySetValue) values[Lower(name)] = Dword(value);
+            return access & utility::kKeySetValue;
+        }
+        FakeRegistry& registry;
+        Values& values;
+        uint32_t access;
+    };
+    std::map<std::string, Values> m_keys;
+};
+
+}  // namespace fake
