@@ -18,9 +18,11 @@ std::wstring BinDir() {
     return dir.substr(0, dir.find_last_of(L"\\/"));
 }
 
-std::unique_ptr<ProgramUnderTest> ProgramUnderTest::Start(const std::wstring& exeName, const std::wstring& workingDir) {
+std::unique_ptr<ProgramUnderTest> ProgramUnderTest::Start(const std::wstring& exeName, const std::wstring& workingDir,
+                                                         const std::wstring& arguments) {
     const std::wstring exe = BinDir() + L"\\" + exeName;
     std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -16,15 +16,18 @@ std::wstring BinDir();
 
 class ProgramUnderTest {
 public:
-    // Starts `exeName` from BinDir() with `workingDir` as its current folder. Returns null
-    // (and adds a test failure) when the process cannot be created.
-    static std::unique_ptr<ProgramUnderTest> Start(const std::wstring& exeName, const std::wstring& workingDir);
+    // Starts `exeName` from BinDir() with `workingDir` as its current folder and `arguments`
+    // after its name. Returns null (and adds a test failure) when the process cannot be
+    // created.
+    static std::unique_ptr<ProgramUnderTest> Start(const std::wstring& exeName, const std::wstring& workingDir,
+                                                   const std::wstring& arguments = L"");
     // A program that is still running when its test ends is terminated.
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
     DWORD ProcessId() const { return m_processId; }
+    HANDLE ProcessHandle() const { return m_process.Get(); }
     bool IsRunning() const;
     // True when the process ended within `timeoutMs`; its exit code goes to *exitCode.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);

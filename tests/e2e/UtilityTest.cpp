@@ -1,0 +1,275 @@
+// The camera button utility DelmHalvoUVC.exe under Wine with the simulated driver and the
+// virtual camera: the snapshot button pressed and released through the driver's registry
+// values, the panel used with real X input, the camera's state and write log read back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "components/camera/CameraRegistry.h"
+#include "components/driver/SimulatedDriver.h"
+#include "framework/Handles.h"
+#include "tests/components/support/ComponentWorld.h"
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/TestWorld.h"
+#include "tests/support/XInput.h"
+
+using namespace e2e;
+
+namespace {
+constexpr DWORD kPanelTimeoutMs = 3000;
+constexpr wchar_t kPanelTitle[] = L"Camera Utility";
+constexpr POINT kFlip{8 + 12, 50 + 12};
+constexpr POINT kLowLight{10 + 12, 86 + 12};
+constexpr POINT kSetting{8 + 12, 120 + 12};
+constexpr POINT kBackground{20, 150};
+
+struct VisibleWindows {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<VisibleWindows*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(wnd, &owner);
+    if (owner == search->processId && ::IsWindowVisible(wnd)) search->found.push_back(wnd);
+    return TRUE;
+}
+
+std::optional<DWORD> InstanceValue(const wchar_t* name) {
+    const auto paths = driver::InstanceKeyPaths(driver::InstalledFamilies().at(0));
+    return ReadRegistryDword(HKEY_LOCAL_MACHINE, paths.at(0).c_str(), name);
+}
+
+// The window whose title contains "DelmHalvo -": the camera's property frame.
+HWND FindPropertyFrame() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    ::EnumWindows(
+        [](HWND wnd, LPARAM param) -> BOOL {
+            wchar_t title[256] = {};
+            ::GetWindowTextW(wnd, title, 256);
+            if (!::IsWindowVisible(wnd) || !wcsstr(title, L"DelmHalvo -")) return TRUE;
+            reinterpret_cast<Search*>(param)->found = wnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WriteLogText() {
+    std::string text;
+    for (const std::wstring& entry : camera::ReadWriteLog()) text += std::string(entry.begin(), entry.end()) + "; ";
+    return text;
+}
+
+class Utility : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver::RemoveAll();
+        camera::TakeWriteLog();
+    }
+    void TearDown() override {
+        if (utility) Quit();
+        driver::RemoveAll();
+        camera::WriteControlByte(0x0400, 0);
+        camera::TakeWriteLog();
+    }
+
+    void Start() {
+        utility = ProgramUnderTest::Start(L"DelmHalvoUVC.exe", world.Folder());
+        ASSERT_TRUE(utility);
+        ::Sleep(700);  // the dialog is made and the first poll is due
+    }
+    // `DelmHalvoUVC.exe /quit` ends the running copy with status 0.
+    void Quit() {
+        auto quitter = ProgramUnderTest::Start(L"DelmHalvoUVC.exe", world.Folder(), L"/quit");
+        ASSERT_TRUE(quitter);
+        DWORD code = 1;
+        EXPECT_TRUE(quitter->WaitForExit(10000, &code));
+        EXPECT_TRUE(utility->WaitForExit(10000, &code)) << "the running copy ends";
+        EXPECT_EQ(code, 0u);
+        utility.reset();
+    }
+    std::vector<HWND> Visible() const {
+        VisibleWindows search{utility->ProcessId(), {}};
+        ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    HWND Panel() const {
+        HWND panel = FindTopLevelWindow(kPanelTitle, utility->ProcessId());
+        return panel && ::IsWindowVisible(panel) ? panel : nullptr;
+    }
+    HWND PressForPanel() {
+        EXPECT_EQ(driver::SetSnapshotState(driver::kPressedState), ERROR_SUCCESS);
+        HWND panel = nullptr;
+        WaitUntil([&] { return (panel = Panel()) != nullptr; }, kPanelTimeoutMs);
+        return panel;
+    }
+    bool ReleaseClosesPanel() {
+        EXPECT_EQ(driver::SetSnapshotState(driver::kReleasedState), ERROR_SUCCESS);
+        return WaitUntil([&] { return Panel() == nullptr; }, 1500);
+    }
+    // A press that must not open the panel: three polls go by.
+    bool PanelStaysClosedOnPress() {
+        driver::SetSnapshotState(driver::kPressedState);
+        const bool opened = WaitUntil([&] { return Panel() != nullptr; }, 1600);
+        driver::SetSnapshotState(driver::kReleasedState);
+        return !opened;
+    }
+    // One click; a click on the same button soon after the last would be a double-click.
+    void ClickPanel(HWND panel, POINT at) {
+        ::Sleep(::GetDoubleClickTime() + 50);
+        ASSERT_TRUE(ClickClient(panel, at));
+    }
+
+    components_test::CameraSettings cameraSettings;
+    TestWorld world;
+    std::unique_ptr<ProgramUnderTest> utility;
+};
+
+}  // namespace
+
+TEST_F(Utility, RunsHiddenOnceAndEndsOnRequest) {
+    ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    Start();
+    EXPECT_TRUE(Visible().empty()) << "no window shows";
+    auto second = ProgramUnderTest::Start(L"DelmHalvoUVC.exe", world.Folder());
+    ASSERT_TRUE(second);
+    DWORD code = 1;
+    EXPECT_TRUE(second->WaitForExit(5000, &code)) << "a second copy ends at once";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(CountProcesses(L"DelmHalvoUVC.exe"), 1);
+    EXPECT_TRUE(Visible().empty());
+}
+
+TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragged) {
+    ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    Start();
+    HWND panel = PressForPanel();
+    ASSERT_TRUE(panel);
+    RECT rect;
+    ::GetWindowRect(panel, &rect);
+    EXPECT_EQ(rect.left, ::GetSystemMetrics(SM_CXSCREEN) - 50);
+    EXPECT_EQ(rect.top, ::GetSystemMetrics(SM_CYSCREEN) - 200);
+    EXPECT_EQ(rect.right - rect.left, 42);
+    EXPECT_EQ(rect.bottom - rect.top, 162);
+    EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ::Sleep(1500);  // three polls with the button held: still one panel
+    EXPECT_EQ(Visible(), std::vector<HWND>{panel});
+
+    // Dragged by its background, then closed by the release, which saves where it is.
+    POINT from = kBackground;
+    ::ClientToScreen(panel, &from);
+    std::string drag = "mousemove " + std::to_string(from.x) + " " + std::to_string(from.y) + " mousedown 1 sleep 0.3";
+    for (int step = 1; step <= 10; ++step)
+        drag += " mousemove " + std::to_string(from.x - 30 * step) + " " + std::to_string(from.y - 40 * step) + " sleep 0.05";
+    ASSERT_TRUE(XDoTool(drag + " sleep 0.3 mouseup 1"));
+    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRect(panel, &rect) && rect.top < 500; }, 3000)) << "dragged";
+    ASSERT_TRUE(ReleaseClosesPanel());
+    EXPECT_EQ(InstanceValue(L"PointX"), std::optional<DWORD>(rect.left));
+    EXPECT_EQ(InstanceValue(L"PointY"), std::optional<DWORD>(rect.top));
+
+    panel = PressForPanel();
+    ASSERT_TRUE(panel);
+    RECT again;
+    ::GetWindowRect(panel, &again);
+    EXPECT_EQ(again.left, rect.left);
+    EXPECT_EQ(again.top, rect.top);
+    EXPECT_TRUE(ReleaseClosesPanel());
+}
+
+TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcMode) {
+    ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    camera::WriteControlByte(0x0400, 0);
+    Start();
+    HWND panel = PressForPanel();
+    ASSERT_TRUE(panel);
+    struct Step {
+        POINT button;
+        DWORD byte;
+    } steps[] = {{kFlip, 1}, {kLowLight, 3}, {kFlip, 2}, {kLowLight, 0}, {kLowLight, 2}};
+    for (const Step& step : steps) {
+        ClickPanel(panel, step.button);
+        EXPECT_TRUE(WaitUntil([&] { return camera::ReadControlByte(0x0400) == step.byte; }, 2000))
+            << "byte " << camera::ReadControlByte(0x0400) << ", expected " << step.byte << "; writes: " << WriteLogText();
+    }
+    EXPECT_TRUE(ReleaseClosesPanel());
+}
+
+TEST_F(Utility, StandardModeWritesItsPropertiesInOrder) {
+    ASSERT_EQ(driver::Install(driver::Family::Std, {}), ERROR_SUCCESS);
+    camera::WriteStdProperty(2, 120);
+    camera::WriteStdProperty(24, 0);
+    camera::WriteStdProperty(0, 0);
+    camera::WriteStdProperty(1, 0);
+    Start();
+    HWND panel = PressForPanel();
+    ASSERT_TRUE(panel);
+    camera::TakeWriteLog();
+
+    ClickPanel(panel, kLowLight);
+    std::vector<std::wstring> log;
+    EXPECT_TRUE(WaitUntil([&] { return (log = camera::ReadWriteLog()).size() >= 5; }, 3000));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"std 24 1", L"std 2 126", L"std 2 126", L"std 2 126", L"std 2 120"}));
+    camera::TakeWriteLog();
+    ClickPanel(panel, kFlip);
+    EXPECT_TRUE(WaitUntil([&] { return (log = camera::ReadWriteLog()).size() >= 2; }, 3000));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"std 1 1", L"std 0 1"}));
+    EXPECT_TRUE(ReleaseClosesPanel());
+}
+
+TEST_F(Utility, SettingOpensThePropertyFrameAndASecondClickOrTheReleaseClosesIt) {
+    ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    Start();
+    HWND panel = PressForPanel();
+    ASSERT_TRUE(panel);
+    ClickPanel(panel, kSetting);
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (frame = FindPropertyFrame()) != nullptr; }, 5000)) << "the frame opens";
+    EXPECT_TRUE(::FindWindowExW(frame, nullptr, L"SysTabControl32", nullptr)) << "with the camera's page";
+    ClickPanel(panel, kSetting);
+    EXPECT_TRUE(WaitUntil([&] { return FindPropertyFrame() == nullptr; }, 3000)) << "a second click closes it";
+
+    ClickPanel(panel, kSetting);
+    ASSERT_TRUE(WaitUntil([&] { return FindPropertyFrame() != nullptr; }, 5000));
+    EXPECT_TRUE(ReleaseClosesPanel());
+    EXPECT_TRUE(WaitUntil([&] { return FindPropertyFrame() == nullptr; }, 3000)) << "the release closes the frame too";
+}
+
+TEST_F(Utility, ThePanelStaysClosedForAScreenSaverAnOddDisplaySelectionOrNoDriver) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> undo;
+    } cases[] = {
+        {"screen saver running",
+         [] { ::SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, TRUE, nullptr, SPIF_UPDATEINIFILE); },
+         [] { ::SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, SPIF_UPDATEINIFILE); }},
+        {"display selection 2", [] { driver::SetDisplaySelection(2); }, [] {}},
+        {"no driver", [] { driver::RemoveAll(); }, [] {}},
+    };
+    for (auto& c : cases) {
+        ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+        c.arrange();
+        Start();
+        if (driver::InstalledFamilies().empty()) driver::Install(driver::Family::Uvc, {});  // a driver that comes late
+        EXPECT_TRUE(PanelStaysClosedOnPress()) << c.what;
+        Quit();
+        c.undo();
+    }
+}
+
+TEST_F(Utility, RemovingTheDisplaySelectionStopsThePollButNotTheProgram) {
+    ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    Start();
+    ASSERT_EQ(driver::RemoveDriverValue(L"DisplaySelection"), ERROR_SUCCESS);
+    ::Sleep(1200);
+    ASSERT_EQ(driver::SetDisplaySelection(0), ERROR_SUCCESS);
+    EXPECT_TRUE(PanelStaysClosedOnPress()) << "the poll has stopped for good";
+    EXPECT_TRUE(utility->IsRunning());
+}

@@ -1,0 +1,232 @@
+#include "utility/CameraAccess.h"
+
+#include <dshow.h>
+#include <ks.h>
+#include <ksproxy.h>
+#include <olectl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/ScopedVariant.h"
+#include "utility/DeviceMatch.h"
+#include "utility/DriverContext.h"
+#include "utility/PropertyBlocks.h"
+#include "utility/WindowLookup.h"
+
+namespace utility {
+
+namespace {
+
+constexpr DWORD kLevelPauseMs = 100;
+// mingw-w64 declares IKsControl without its identifier.
+constexpr IID kIID_IKsControl = {0x28f54685, 0x06fd, 0x11d2, {0xb2, 0x7a, 0x00, 0xa0, 0xc9, 0x22, 0x31, 0x96}};
+
+GUID ToGuid(const Guid& guid) {
+    const GuidBytes bytes = EncodeGuid(guid);
+    GUID result;
+    static_assert(sizeof(result) == sizeof(bytes), "GUID layout");
+    std::memcpy(&result, bytes.data(), sizeof(result));
+    return result;
+}
+
+// The property's text converted to ANSI and cut to `limit` bytes; empty when it is absent.
+std::string ReadAnsiProperty(IPropertyBag& bag, const wchar_t* name, size_t limit) {
+    ScopedVariant value;
+    if (FAILED(bag.Read(name, value.Get(), nullptr)) || !value.String()) return {};
+    const int needed = ::WideCharToMultiByte(CP_ACP, 0, value.String(), -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 1) return {};
+    std::string text(static_cast<size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, value.String(), -1, text.data(), needed, nullptr, nullptr);
+    text.resize(std::min(static_cast<size_t>(needed - 1), limit));
+    return text;
+}
+
+// Walks the video input devices in order and binds the first one that `matches` and binds.
+template <typename Matches>
+ComPtr<IBaseFilter> BindFirstDevice(bool reportFailures, Matches matches) {
+    ComPtr<ICreateDevEnum> devices;
+    if (FAILED(::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                  devices.PutVoid()))) {
+        if (reportFailures) std::puts("No devices found in the device list.");
+        return {};
+    }
+    ComPtr<IEnumMoniker> monikers;
+    if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0) != S_OK || !monikers) {
+        if (reportFailures) std::puts("There are no VideoInputDevice devices available");
+        return {};
+    }
+    ComPtr<IMoniker> moniker;
+    while (monikers->Next(1, moniker.Put(), nullptr) == S_OK) {
+        ComPtr<IPropertyBag> bag;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid())) || !matches(*bag.Get()))
+            continue;
+        ComPtr<IBaseFilter> filter;
+        if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.PutVoid()))) return filter;
+    }
+    return {};
+}
+
+// One standard-driver property through IKsPropertySet: the 40-byte block is both the
+// instance data and the property data.
+int32_t StdPropertyCall(uint32_t number, PropertyAccess access, int32_t value) {
+    ComPtr<IBaseFilter> camera = BindStdCamera();
+    if (!camera) return -1;
+    ComPtr<IKsPropertySet> properties;
+    if (FAILED(camera.As(properties))) return -1;
+    const GUID set = ToGuid(kStdPropertySet);
+    StdPropertyBlock instance = EncodeStdPropertyBlock(number, access, value);
+    StdPropertyBlock data = instance;
+    if (access == PropertyAccess::Set)
+        return SUCCEEDED(properties->Set(set, number, instance.data(), instance.size(), data.data(), data.size()))
+                   ? 1
+                   : -1;
+    DWORD returned = 0;
+    if (FAILED(properties->Get(set, number, instance.data(), instance.size(), data.data(), data.size(), &returned)))
+        return -1;
+    return DecodeStdPropertyValue(data);
+}
+
+HRESULT ExtensionUnitCall(IKsControl& control, PropertyAccess access, ExtensionUnitData& data) {
+    ExtensionUnitRequest request = EncodeExtensionUnitRequest(access);
+    ULONG returned = 0;
+    return control.KsProperty(reinterpret_cast<PKSPROPERTY>(request.data()), request.size(), data.data(), data.size(),
+                              &returned);
+}
+
+HRESULT FallbackCall(IKsPropertySet& properties, uint32_t number, PropertyAccess access, FallbackBlock& block) {
+    const GUID set = ToGuid(kByteFallbackSet);
+    FallbackBlock instance = block;
+    if (access == PropertyAccess::Set)
+        return properties.Set(set, number, instance.data(), instance.size(), block.data(), block.size());
+    DWORD returned = 0;
+    return properties.Get(set, number, instance.data(), instance.size(), block.data(), block.size(), &returned);
+}
+
+// UVC mode: reads the control byte, writes what `toggle` makes of it, and returns the byte
+// written; nothing when no camera is bound or the read fails.
+template <typename Toggle>
+std::optional<uint8_t> ToggleControlByte(Toggle toggle) {
+    ComPtr<IBaseFilter> camera = BindUvcCamera();
+    if (!camera) return std::nullopt;
+    const std::optional<uint8_t> value = ReadControlByte(camera.Get(), kFlipLowLightAddress);
+    if (!value) return std::nullopt;
+    const uint8_t written = toggle(*value);
+    WriteControlByte(camera.Get(), kFlipLowLightAddress, written);
+    return written;
+}
+
+}  // namespace
+
+ComPtr<IBaseFilter> BindUvcCamera() {
+    // Balanced here; the program's own CoInitialize keeps the apartment for the filter.
+    ScopedCoInitialize com;
+    return BindFirstDevice(true, [](IPropertyBag& bag) {
+        return IsUvcDevicePath(ReadAnsiProperty(bag, L"DevicePath", kDevicePathLimit));
+    });
+}
+
+ComPtr<IBaseFilter> BindStdCamera() {
+    const std::optional<std::string> description = ReadDriverDesc(SystemRegistry(), Driver().access);
+    if (!description) return {};
+    return BindFirstDevice(false, [&](IPropertyBag& bag) {
+        return MatchesDriverDesc(ReadAnsiProperty(bag, L"FriendlyName", kFriendlyNameLimit), *description);
+    });
+}
+
+int32_t GetStdProperty(uint32_t number) { return StdPropertyCall(number, PropertyAccess::Get, 0); }
+
+int32_t SetStdProperty(uint32_t number, int32_t value) { return StdPropertyCall(number, PropertyAccess::Set, value); }
+
+std::optional<uint8_t> ReadControlByte(IBaseFilter* camera, uint16_t address) {
+    ComPtr<IKsControl> control;
+    if (SUCCEEDED(camera->QueryInterface(kIID_IKsControl, control.PutVoid()))) {
+        ExtensionUnitData select = EncodeExtensionUnitData(address, kExtensionUnitSelectForRead);
+        ExtensionUnitData answer{};
+        if (SUCCEEDED(ExtensionUnitCall(*control.Get(), PropertyAccess::Set, select)) &&
+            SUCCEEDED(ExtensionUnitCall(*control.Get(), PropertyAccess::Get, answer)))
+            return DecodeExtensionUnitByte(answer);
+    }
+    ComPtr<IKsPropertySet> properties;
+    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid()))) return std::nullopt;
+    FallbackBlock select = EncodeFallbackBlock(PropertyAccess::Set, address);
+    FallbackBlock answer = EncodeFallbackBlock(PropertyAccess::Get, address);
+    if (FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Set, select)) ||
+        FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Get, answer)))
+        return std::nullopt;
+    return DecodeFallbackByte(answer);
+}
+
+void WriteControlByte(IBaseFilter* camera, uint16_t address, uint8_t value) {
+    ComPtr<IKsControl> control;
+    if (SUCCEEDED(camera->QueryInterface(kIID_IKsControl, control.PutVoid()))) {
+        ExtensionUnitData data = EncodeExtensionUnitData(address, value);
+        if (SUCCEEDED(ExtensionUnitCall(*control.Get(), PropertyAccess::Set, data))) return;
+    }
+    ComPtr<IKsPropertySet> properties;
+    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid()))) return;
+    FallbackBlock block = EncodeFallbackBlock(PropertyAccess::Set, address, value);
+    FallbackCall(*properties.Get(), kFallbackWriteProperty, PropertyAccess::Set, block);
+}
+
+CameraStates ReadCameraStates() {
+    if (Driver().kind == DriverKind::Uvc) {
+        ComPtr<IBaseFilter> camera = BindUvcCamera();
+        if (!camera) return {};
+        const std::optional<uint8_t> value = ReadControlByte(camera.Get(), kFlipLowLightAddress);
+        return value ? DecodeControlByte(*value) : CameraStates{};
+    }
+    const int32_t property1 = GetStdProperty(kStdFlipPropertyA);
+    const int32_t property0 = GetStdProperty(kStdFlipPropertyB);
+    return StdCameraStates(property0, property1, GetStdProperty(kStdLowLightProperty));
+}
+
+std::optional<bool> ToggleFlip() {
+    if (Driver().kind == DriverKind::Uvc) {
+        const std::optional<uint8_t> written = ToggleControlByte(ToggleFlipByte);
+        if (!written) return std::nullopt;
+        return DecodeControlByte(*written).flip;
+    }
+    const int32_t flipA = ToggleStdSwitch(GetStdProperty(kStdFlipPropertyA));
+    SetStdProperty(kStdFlipPropertyA, flipA);
+    SetStdProperty(kStdFlipPropertyB, ToggleStdSwitch(GetStdProperty(kStdFlipPropertyB)));
+    return flipA == 1;
+}
+
+std::optional<bool> ToggleLowLight() {
+    if (Driver().kind == DriverKind::Uvc) {
+        const std::optional<uint8_t> written = ToggleControlByte(ToggleLowLightByte);
+        if (!written) return std::nullopt;
+        return DecodeControlByte(*written).lowLight;
+    }
+    const int32_t lowLight = GetStdProperty(kStdLowLightProperty);
+    const StdLowLightToggle toggle = ToggleStdLowLight(lowLight, GetStdProperty(kStdLevelProperty));
+    SetStdProperty(kStdLowLightProperty, toggle.lowLightValue);
+    for (size_t i = 0; i < toggle.levels.size(); ++i) {
+        if (i > 0) ::Sleep(kLevelPauseMs);
+        SetStdProperty(kStdLevelProperty, toggle.levels[i]);
+    }
+    return toggle.lowLightOn;
+}
+
+void OpenPropertyFrame() {
+    const bool standard = Driver().kind != DriverKind::Uvc;
+    ComPtr<IBaseFilter> camera = standard ? BindStdCamera() : BindUvcCamera();
+    if (!camera) return;
+    ComPtr<ISpecifyPropertyPages> specify;
+    if (FAILED(camera.As(specify))) return;
+    CAUUID pages{};
+    if (FAILED(specify->GetPages(&pages))) return;
+    UniqueCoTaskMem<GUID> pageList;
+    pageList.Reset(pages.pElems);
+
+    HWND owner = ::FindWindowA(nullptr, kPropertyFrameOwnerTitle);
+    const int position = standard && owner ? 0 : 30;
+    IUnknown* objects[] = {camera.Get()};
+    ::OleCreatePropertyFrame(owner, position, position, kPropertyFrameCaption, 1, objects, pages.cElems,
+                             pageList.Get(), 0, 0, nullptr);
+}
+
+}  // namespace utility

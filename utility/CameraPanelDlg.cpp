@@ -1,0 +1,176 @@
+#include "utility/CameraPanelDlg.h"
+
+#include "framework/Handles.h"
+#include "framework/WinApp.h"
+#include "resources/utility_resource.h"
+#include "utility/CameraAccess.h"
+#include "utility/DriverContext.h"
+#include "utility/WindowLookup.h"
+
+using namespace utility;
+
+namespace {
+constexpr UINT_PTR kStateTimer = 0;
+constexpr UINT kStateTimerMs = 500;
+constexpr int kPanelWidth = 42;
+constexpr int kPanelHeight = 162;
+constexpr int kButtonSize = 24;
+
+std::string PanelTitle() {
+    char title[64] = {};
+    ::LoadStringA(AfxGetInstanceHandle(), IDS_PANEL_TITLE, title, sizeof(title));
+    return title;
+}
+}  // namespace
+
+CCameraPanelDlg::CCameraPanelDlg()
+    : CDialog(IDD_CAMERA_PANEL), m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_UTILITY))) {}
+
+const MessageMap* CCameraPanelDlg::GetMessageMap() const {
+    using Self = CCameraPanelDlg;
+    static const MessageEntry entries[] = {
+        OnCommand<Self, &Self::OnFlip>(IDC_FLIP, BN_CLICKED),
+        OnCommand<Self, &Self::OnLowLight>(IDC_LOW_LIGHT, BN_CLICKED),
+        OnCommand<Self, &Self::OnSetting>(IDC_SETTING, BN_CLICKED),
+        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
+        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
+        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
+        OnMessage<Self, &Self::OnClose>(WM_CLOSE),
+        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
+        OnMessage<Self, &Self::OnQueryDragIcon>(WM_QUERYDRAGICON),
+    };
+    static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
+    return &map;
+}
+
+CCameraPanelDlg* CCameraPanelDlg::OpenPanel() {
+    HWND panel = ::FindWindowA(nullptr, PanelTitle().c_str());
+    return panel ? dynamic_cast<CCameraPanelDlg*>(CWnd::FromHandle(panel)) : nullptr;
+}
+
+void CCameraPanelDlg::ToggleCameraPanel() {
+    if (CCameraPanelDlg* open = OpenPanel()) {
+        open->DestroyWindow();  // the object goes with its window
+        return;
+    }
+    auto* panel = new CCameraPanelDlg;
+    if (!panel->Create(IDD_CAMERA_PANEL)) {
+        delete panel;  // no window ever existed to take the object with it
+        return;
+    }
+    panel->ShowWindow(SW_SHOW);
+}
+
+BOOL CCameraPanelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // The template has no caption; the title lets a second toggle find this panel.
+    ::SetWindowTextA(m_hWnd, PanelTitle().c_str());
+    m_driverKey = OpenDriverKey(SystemRegistry(), Driver().kind, Driver().access);
+
+    RECT desktop;
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    const PanelPosition place =
+        LoadPanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200});
+    // The panel is the size of its background picture, whatever the dialog font makes of the
+    // template's dialog units.
+    SetWindowPos(HWND_TOPMOST, place.x, place.y, kPanelWidth, kPanelHeight, SWP_NOREDRAW);
+    UniqueRegion region(::CreateRectRgn(0, 0, kPanelWidth, kPanelHeight));
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Release();  // the system owns it now
+
+    const CameraStates states = ReadCameraStates();
+    m_flip.m_bOn = states.flip;
+    m_lowLight.m_bOn = states.lowLight;
+    m_flip.m_bSixFrames = FALSE;
+    m_flip.LoadStrip(IDB_FLIP_STRIP, 8, 50, kButtonSize, kButtonSize);
+    m_lowLight.m_bSixFrames = TRUE;
+    m_lowLight.LoadStrip(IDB_LOW_LIGHT_STRIP, 10, 86, kButtonSize, kButtonSize);
+    m_setting.m_bSixFrames = FALSE;
+    m_setting.LoadStrip(IDB_SETTING_STRIP, 8, 120, kButtonSize, kButtonSize);
+
+    ::SetTimer(m_hWnd, kStateTimer, kStateTimerMs, nullptr);
+    return TRUE;
+}
+
+void CCameraPanelDlg::DoDataExchange(CDataExchange* exchange) {
+    DDX_Control(exchange, IDC_FLIP, m_flip);
+    DDX_Control(exchange, IDC_LOW_LIGHT, m_lowLight);
+    DDX_Control(exchange, IDC_SETTING, m_setting);
+}
+
+BOOL CCameraPanelDlg::PreTranslateMessage(MSG* msg) {
+    // Neither key closes the panel: they skip the dialog's keyboard handling.
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) return FALSE;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+// The new state shows at the button's next repaint.
+void CCameraPanelDlg::OnFlip() {
+    if (const std::optional<bool> on = ToggleFlip()) m_flip.m_bOn = *on;
+}
+
+void CCameraPanelDlg::OnLowLight() {
+    if (const std::optional<bool> on = ToggleLowLight()) m_lowLight.m_bOn = *on;
+}
+
+void CCameraPanelDlg::OnSetting() {
+    if (HWND frame = FindPropertyFrame()) {
+        ::DestroyWindow(frame);
+        m_setting.m_bOn = FALSE;
+        return;
+    }
+    m_setting.m_bOn = TRUE;
+    // Modal: returns when the frame closes. The panel's timer runs meanwhile and may close
+    // the frame and the panel, deleting this object: nothing of it is touched afterwards.
+    OpenPropertyFrame();
+}
+
+LRESULT CCameraPanelDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam != kStateTimer) return Default();
+    HWND frame = FindPropertyFrame();
+    if (frame && Driver().kind == DriverKind::Standard) {
+        const CameraStates states = ReadCameraStates();
+        m_flip.m_bOn = states.flip;
+        m_lowLight.m_bOn = states.lowLight;
+    }
+    m_setting.m_bOn = frame != nullptr;
+    if (IsSnapshotActive(SystemRegistry(), m_driverKey.get())) return 0;
+    CloseSavingPosition();
+    return 0;
+}
+
+void CCameraPanelDlg::CloseSavingPosition() {
+    WINDOWPLACEMENT placement{sizeof(placement)};
+    if (::GetWindowPlacement(m_hWnd, &placement))
+        SavePanelPosition(SystemRegistry(), m_driverKey.get(),
+                          PanelPosition{placement.rcNormalPosition.left, placement.rcNormalPosition.top});
+    if (HWND frame = FindPropertyFrame()) ::DestroyWindow(frame);
+    DestroyWindow();  // deletes this object
+}
+
+// Dragged by any point of its background, as by a caption.
+LRESULT CCameraPanelDlg::OnLButtonDown(WPARAM, LPARAM lParam) {
+    Default();
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+    return 0;
+}
+
+LRESULT CCameraPanelDlg::OnMouseMove(WPARAM, LPARAM) { return Default(); }
+
+LRESULT CCameraPanelDlg::OnClose(WPARAM, LPARAM) {
+    RestoreOwnerWindows();
+    return Default();
+}
+
+LRESULT CCameraPanelDlg::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) return Default();
+    PaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc.Get(), x, y, m_hIcon);
+    return 0;
+}
+
+LRESULT CCameraPanelDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }

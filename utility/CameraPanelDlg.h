@@ -1,0 +1,52 @@
+#pragma once
+// CCameraPanelDlg: the small always-on-top panel the utility shows while the camera's
+// snapshot button is active, with the Flip, Low Light and Setting buttons. It closes
+// itself (saving its position in the driver's registry) once the button is no longer
+// active, and deletes its own object when its window is gone.
+#include <memory>
+
+#include "framework/Dialog.h"
+#include "utility/HoverButton.h"
+#include "utility/Registry.h"
+
+class CCameraPanelDlg : public CDialog {
+public:
+    CCameraPanelDlg();
+
+    // Closes the open panel, or opens a new one.
+    static void ToggleCameraPanel();
+    // The panel of this process, if one is open.
+    static CCameraPanelDlg* OpenPanel();
+
+    // Saves the position, closes the property frame and the panel (as when the button is
+    // released).
+    void CloseSavingPosition();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    CHoverButton m_flip;
+    CHoverButton m_lowLight;
+    CHoverButton m_setting;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* exchange) override;
+    void OnOK() override {}
+    void OnCancel() override { DestroyWindow(); }
+    void PostNcDestroy() override { delete this; }
+    const MessageMap* GetMessageMap() const override;
+
+private:
+    void OnFlip();
+    void OnLowLight();
+    void OnSetting();
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+
+    std::unique_ptr<utility::RegistryKey> m_driverKey;  // the panel's own handle
+    HICON m_hIcon;  // shared icon of the program's resources: never destroyed
+};

@@ -1,0 +1,70 @@
+#include "utility/HoverButton.h"
+
+#include <commctrl.h>
+
+#include "framework/WinApp.h"
+#include "utility/HoverFrame.h"
+
+const MessageMap* CHoverButton::GetMessageMap() const {
+    using Self = CHoverButton;
+    static const MessageEntry entries[] = {
+        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
+        OnMessage<Self, &Self::OnMouseHover>(WM_MOUSEHOVER),
+        OnMessage<Self, &Self::OnMouseLeave>(WM_MOUSELEAVE),
+        OnMessage<Self, &Self::OnRButtonDown>(WM_RBUTTONDOWN),
+    };
+    static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
+    return &map;
+}
+
+BOOL CHoverButton::LoadStrip(UINT bitmapId, int x, int y, int regionWidth, int regionHeight) {
+    m_strip.Reset(static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
+                                                    0, 0, LR_LOADMAP3DCOLORS)));
+    BITMAP size{};
+    if (m_strip && ::GetObjectW(m_strip.Get(), sizeof(size), &size)) {
+        m_nFrameHeight = size.bmHeight;
+        m_nFrameWidth = size.bmWidth / (m_bSixFrames ? 6 : 4);
+    }
+    // On top of the panel's background picture, which shares the buttons' place.
+    SetWindowPos(nullptr, x, y, m_nFrameWidth, m_nFrameHeight, SWP_NOOWNERZORDER);
+    UniqueRegion region(::CreateRectRgn(0, 0, regionWidth, regionHeight));
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Release();  // the system owns it now
+    return 1;
+}
+
+void CHoverButton::DrawItem(DRAWITEMSTRUCT* item) {
+    if (!m_strip) return;
+    UniqueMemoryDC memory(::CreateCompatibleDC(item->hDC));
+    if (!memory) return;
+    const int frame = utility::HoverButtonFrame(m_bSixFrames != FALSE, m_bOn != FALSE,
+                                                (item->itemState & ODS_SELECTED) != 0, m_bHovering != FALSE);
+    SelectObjectGuard selected(memory.Get(), m_strip.Get());
+    ::BitBlt(item->hDC, 0, 0, m_nFrameWidth, m_nFrameHeight, memory.Get(), frame * m_nFrameWidth, 0, SRCCOPY);
+}
+
+LRESULT CHoverButton::OnMouseMove(WPARAM, LPARAM) {
+    if (!m_bTracking) {
+        // The structure's own size: the 32-bit layout's 16 bytes fail on 64-bit Windows.
+        TRACKMOUSEEVENT track{sizeof(track)};
+        track.dwFlags = TME_HOVER | TME_LEAVE;
+        track.hwndTrack = m_hWnd;
+        track.dwHoverTime = 1;
+        m_bTracking = ::_TrackMouseEvent(&track);
+    }
+    return Default();
+}
+
+LRESULT CHoverButton::OnMouseHover(WPARAM, LPARAM) {
+    m_bHovering = TRUE;
+    Invalidate(TRUE);
+    return 0;
+}
+
+LRESULT CHoverButton::OnMouseLeave(WPARAM, LPARAM) {
+    m_bTracking = FALSE;
+    m_bHovering = FALSE;
+    Invalidate(TRUE);
+    return 0;
+}
+
+LRESULT CHoverButton::OnRButtonDown(WPARAM, LPARAM) { return Default(); }

@@ -1,0 +1,105 @@
+#include "utility/UtilityDlg.h"
+
+#include "resources/utility_resource.h"
+#include "utility/CameraPanelDlg.h"
+#include "utility/DriverContext.h"
+#include "utility/QuitRequest.h"
+
+using namespace utility;
+
+namespace {
+constexpr UINT_PTR kPollTimer = 0;
+constexpr UINT kPollMs = 500;
+}  // namespace
+
+CUtilityDlg::CUtilityDlg() : CDialog(IDD_UTILITY) {}
+
+const MessageMap* CUtilityDlg::GetMessageMap() const {
+    using Self = CUtilityDlg;
+    // The quit request's number is known only at run time.
+    static const MessageEntry entries[] = {
+        OnMessage<Self, &Self::OnWindowPosChanging>(WM_WINDOWPOSCHANGING),
+        OnMessage<Self, &Self::OnClose>(WM_CLOSE),
+        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
+        OnMessage<Self, &Self::OnEndSession>(WM_ENDSESSION),
+        OnMessage<Self, &Self::OnQuitRequest>(QuitRequestMessage()),
+        OnCommand<Self, &Self::OnOKButton>(IDC_UTILITY_OK, BN_CLICKED),
+        OnCommand<Self, &Self::OnCancelButton>(IDC_UTILITY_CANCEL, BN_CLICKED),
+    };
+    static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
+    return &map;
+}
+
+BOOL CUtilityDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    DetectedDriver driver = DetectDriver(SystemRegistry());
+    Driver().kind = driver.kind;
+    Driver().access = driver.access;
+    m_driverKey = std::move(driver.key);
+    m_bPolling = ::SetTimer(m_hWnd, kPollTimer, kPollMs, nullptr) != 0;
+    return TRUE;
+}
+
+void CUtilityDlg::Hide() {
+    ShowWindow(SW_HIDE);
+    m_bMayShow = 0;
+}
+
+BOOL CUtilityDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        Hide();
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+LRESULT CUtilityDlg::OnWindowPosChanging(WPARAM, LPARAM lParam) {
+    if (!m_bMayShow) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+    return Default();
+}
+
+LRESULT CUtilityDlg::OnClose(WPARAM, LPARAM) {
+    Hide();
+    return 0;
+}
+
+LRESULT CUtilityDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam == kPollTimer) Poll();
+    return 0;
+}
+
+void CUtilityDlg::Poll() {
+    Registry& registry = SystemRegistry();
+    if (HasInstanceIndex(m_driverKey.get())) {
+        m_nDisplaySelection = ReadDisplaySelection(m_driverKey.get());
+        if ((m_nDisplaySelection == 0 || m_nDisplaySelection == 1) && !m_bSnapshotLatch &&
+            IsSnapshotActive(registry, m_driverKey.get())) {
+            BOOL screenSaverRunning = FALSE;
+            ::SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &screenSaverRunning, 0);
+            if (!screenSaverRunning && (Driver().kind == DriverKind::Standard || Driver().kind == DriverKind::Uvc))
+                CCameraPanelDlg::ToggleCameraPanel();
+            m_bSnapshotLatch = TRUE;
+        }
+    }
+    if (!IsSnapshotActive(registry, m_driverKey.get())) m_bSnapshotLatch = FALSE;
+    if (!HasDisplaySelection(m_driverKey.get())) {  // the driver is gone: stop for good, stay alive
+        m_driverKey.reset();
+        ::KillTimer(m_hWnd, kPollTimer);
+        m_bPolling = false;
+    }
+}
+
+void CUtilityDlg::Quit() {
+    if (CCameraPanelDlg* panel = CCameraPanelDlg::OpenPanel()) panel->CloseSavingPosition();
+    EndDialog(IDOK);
+}
+
+LRESULT CUtilityDlg::OnEndSession(WPARAM wParam, LPARAM) {
+    if (wParam) Quit();
+    return 0;
+}
+
+LRESULT CUtilityDlg::OnQuitRequest(WPARAM, LPARAM) {
+    Quit();
+    return 0;
+}

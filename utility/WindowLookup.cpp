@@ -1,0 +1,36 @@
+#include "utility/WindowLookup.h"
+
+#include <cstring>
+#include <string>
+
+#include "utility/DriverContext.h"
+
+namespace utility {
+
+namespace {
+BOOL CALLBACK MatchPropertyFrame(HWND wnd, LPARAM found) {
+    char title[256] = {};
+    ::GetWindowTextA(wnd, title, sizeof(title));
+    if (!std::strstr(title, kPropertyFrameTitlePart)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = wnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindPropertyFrame() {
+    HWND found = nullptr;
+    ::EnumWindows(&MatchPropertyFrame, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void RestoreOwnerWindows() {
+    std::string title = kPropertyFrameOwnerTitle;
+    if (Driver().kind != DriverKind::Uvc) {
+        const std::optional<std::string> description = ReadDriverDesc(SystemRegistry(), Driver().access);
+        title = description.value_or(std::string());
+    }
+    if (title.empty()) return;  // no description: an untitled window is nobody's owner
+    if (HWND owner = ::FindWindowA(nullptr, title.c_str())) ::EnableWindow(owner, TRUE);
+}
+
+}  // namespace utility
