@@ -73,6 +73,8 @@ int main() {
     auto program = e2e::ProgramUnderTest::Start(L"DelmHalvoUVC.exe", temp);
     if (!program) return 1;
     Sleep(1000);
+    const double startup = ProcessorMs(program->ProcessHandle());
+    std::printf("  %-36s %9.1f ms\n", "processor time to start", startup);
     std::vector<double> opens;
     for (int round = 0; round < 10; ++round) {
         const double start = NowMs();
