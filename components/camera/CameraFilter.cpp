@@ -286,7 +286,7 @@ HRESULT CameraFilter::QueryFilterInterface(REFIID iid, void** out) {
         *out = static_cast<IKsPropertySet*>(&m_controls);
     else if (iid == IID_ISpecifyPropertyPages)
         *out = static_cast<ISpecifyPropertyPages*>(this);
-    else if (iid == kIID_IKsControl)
+    else if (iid == kIID_IKsControl && !ReadNoExtensionUnit())
         *out = static_cast<KsControlInterface*>(&m_controls);
     else
         return E_NOINTERFACE;

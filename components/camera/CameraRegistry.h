@@ -23,6 +23,9 @@
 //                              param2 0 = removed) and delivers no more frames
 //   "Unpaced"       REG_DWORD  1: deliver frames as fast as downstream takes them, instead
 //                              of one per frame duration (benchmarks)
+// Read whenever the camera is asked for IKsControl:
+//   "NoExtensionUnit" REG_DWORD 1: the camera has no IKsControl, as a driver whose
+//                              extension unit cannot be reached (the byte fallback set stays)
 // Camera state (REG_DWORD each, missing = 0), through the functions below and the
 // camera's property sets (CameraControls.h):
 //   "Byte%04X"      one byte of the camera's address space, e.g. "Byte0400" (bit 0 flip,
@@ -68,6 +71,8 @@ struct RunSettings {
 RegistrationSettings ReadRegistrationSettings();
 StreamSettings ReadStreamSettings();
 RunSettings ReadRunSettings();
+
+bool ReadNoExtensionUnit();
 
 // Camera state store, for the camera's property sets and its property page.
 DWORD ReadControlByte(unsigned address);

@@ -145,6 +145,14 @@ TEST_F(Utility, RunsHiddenOnceAndEndsOnRequest) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(CountProcesses(L"DelmHalvoUVC.exe"), 1);
     EXPECT_TRUE(Visible().empty());
+
+    // The end of the user's session ends it too.
+    HWND hidden = FindTopLevelWindow(L"Property", utility->ProcessId());
+    ASSERT_TRUE(hidden);
+    ::PostMessageW(hidden, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(utility->WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+    utility.reset();
 }
 
 TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragged) {
@@ -159,7 +167,9 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
     EXPECT_EQ(rect.right - rect.left, 42);
     EXPECT_EQ(rect.bottom - rect.top, 162);
     EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ::Sleep(1500);  // three polls with the button held: still one panel
+    ASSERT_TRUE(FocusTopLevel(panel));
+    ASSERT_TRUE(XDoTool("key Escape key Return"));
+    ::Sleep(1500);  // three polls with the button held: still one panel, and the keys closed nothing
     EXPECT_EQ(Visible(), std::vector<HWND>{panel});
 
     // Dragged by its background, then closed by the release, which saves where it is.
@@ -183,22 +193,34 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
     EXPECT_TRUE(ReleaseClosesPanel());
 }
 
-TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcMode) {
+TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcModeThroughTheExtensionUnitOrTheFallback) {
     ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
-    camera::WriteControlByte(0x0400, 0);
-    Start();
-    HWND panel = PressForPanel();
-    ASSERT_TRUE(panel);
-    struct Step {
-        POINT button;
-        DWORD byte;
-    } steps[] = {{kFlip, 1}, {kLowLight, 3}, {kFlip, 2}, {kLowLight, 0}, {kLowLight, 2}};
-    for (const Step& step : steps) {
-        ClickPanel(panel, step.button);
-        EXPECT_TRUE(WaitUntil([&] { return camera::ReadControlByte(0x0400) == step.byte; }, 2000))
-            << "byte " << camera::ReadControlByte(0x0400) << ", expected " << step.byte << "; writes: " << WriteLogText();
+    struct Route {
+        bool extensionUnit;
+        const char* written;  // how the camera's write log names the route
+    } routes[] = {{true, "xu 0400 "}, {false, "fallback 0400 "}};
+    for (const Route& route : routes) {
+        cameraSettings.Set(L"NoExtensionUnit", route.extensionUnit ? 0u : 1u);
+        camera::WriteControlByte(0x0400, 0);
+        camera::TakeWriteLog();
+        Start();
+        HWND panel = PressForPanel();
+        ASSERT_TRUE(panel);
+        struct Step {
+            POINT button;
+            DWORD byte;
+        } steps[] = {{kFlip, 1}, {kLowLight, 3}, {kFlip, 2}, {kLowLight, 0}, {kLowLight, 2}};
+        for (const Step& step : steps) {
+            ClickPanel(panel, step.button);
+            EXPECT_TRUE(WaitUntil([&] { return camera::ReadControlByte(0x0400) == step.byte; }, 2000))
+                << "byte " << camera::ReadControlByte(0x0400) << ", expected " << step.byte << "; writes: "
+                << WriteLogText();
+        }
+        EXPECT_EQ(WriteLogText(), std::string(route.written) + "01; " + route.written + "03; " + route.written + "02; " +
+                                      route.written + "00; " + route.written + "02; ");
+        EXPECT_TRUE(ReleaseClosesPanel());
+        Quit();
     }
-    EXPECT_TRUE(ReleaseClosesPanel());
 }
 
 TEST_F(Utility, StandardModeWritesItsPropertiesInOrder) {

@@ -1,0 +1,32 @@
+// The camera panel in this process, without a driver: a toggle opens it, keys that close
+// dialogs do not close it, and a second toggle closes it and frees it.
+#include <gtest/gtest.h>
+
+#include "framework/WinApp.h"
+#include "utility/CameraPanelDlg.h"
+
+TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
+    CWinApp app;
+    CCameraPanelDlg::ToggleCameraPanel();
+    HWND panel = ::FindWindowA(nullptr, "Camera Utility");
+    ASSERT_TRUE(panel) << "the panel carries the utility's title";
+    CCameraPanelDlg* object = CCameraPanelDlg::OpenPanel();
+    ASSERT_TRUE(object);
+    EXPECT_TRUE(::IsWindowVisible(panel));
+    EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT rect;
+    ::GetWindowRect(panel, &rect);
+    EXPECT_EQ(rect.right - rect.left, 42);
+    EXPECT_EQ(rect.bottom - rect.top, 162);
+    EXPECT_EQ(rect.left, ::GetSystemMetrics(SM_CXSCREEN) - 50) << "no driver: the default place";
+
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {  // through the loop's pre-translation
+        MSG msg{object->m_flip.m_hWnd, WM_KEYDOWN, key, 0x00010001};
+        if (!app.PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
+        EXPECT_TRUE(::IsWindow(panel)) << "key " << key;
+    }
+
+    CCameraPanelDlg::ToggleCameraPanel();
+    EXPECT_FALSE(::IsWindow(panel));
+    EXPECT_EQ(CCameraPanelDlg::OpenPanel(), nullptr);
+}
