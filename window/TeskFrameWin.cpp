@@ -262,7 +262,7 @@ LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
         if (slot >= 0 && strip::ClickThumbnail(items, controller->m_nFirstThumbnail + slot, shift, ctrl, m_nAnchor)) {
             InvalidateStrip();
             m_pDeleteButton->SetEnabled(TRUE);  // even when the click left nothing selected
-        } else if (m_rcStrip.left <= x && x < m_rcStrip.right && m_rcStrip.top <= y && y < m_rcStrip.bottom) {
+        } else if (::PtInRect(&m_rcStrip, POINT{x, y})) {
             strip::DeselectAll(items);
             InvalidateStrip();
             m_pDeleteButton->SetEnabled(FALSE);
