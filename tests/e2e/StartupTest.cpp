@@ -122,7 +122,8 @@ TEST(Startup, WithoutACameraTheVideoAreaIsGreyTheListEmptyAndTheControlsThere) {
     for (POINT at : {POINT{5, 5}, POINT{320, 240}, POINT{634, 474}})
         EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(camera.frame, at) == RGB(99, 99, 99); }, 5000))
             << at.x << "," << at.y;
-    EXPECT_EQ(ScreenPixel(camera.frame, POINT{300, 500}), RGB(251, 251, 251)) << "the light control strip";
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(camera.frame, POINT{300, 500}) == RGB(251, 251, 251); }, 5000))
+        << "the light control strip";
 
     HWND list = ::GetDlgItem(camera.frame, 1002);
     ASSERT_TRUE(list);
