@@ -47,7 +47,7 @@ stop_world() {
   WINEPREFIX=$world/prefix stop_server
   if [[ -f $world/xvfb.pid ]]; then
     kill "$(cat "$world/xvfb.pid")" 2>/dev/null || true
-    rm -f "$world/xvfb.pid"
+    rm -f "$world/xvfb.pid" "$world/xvfb.display"
   fi
   rm -f "$world/session.env"
 }
@@ -86,17 +86,20 @@ restore_world() {
   done
 }
 
+# Xvfb picks a free display itself (-displayfd) and reports it once it listens: worlds that
+# start at the same moment can never pick the same one.
 start_xvfb() {
-  local n
-  for n in $(seq 90 190); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    echo $! >"$world/xvfb.pid"
-    for _ in $(seq 100); do
-      [[ -e /tmp/.X11-unix/X$n ]] && { echo ":$n"; return 0; }
-      kill -0 "$(cat "$world/xvfb.pid")" 2>/dev/null || break
-      sleep 0.1
-    done
+  local reported=$world/xvfb.display
+  rm -f "$reported"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$reported" >/dev/null 2>&1 &
+  echo $! >"$world/xvfb.pid"
+  for _ in $(seq 100); do
+    if [[ -s $reported ]]; then
+      echo ":$(head -n 1 "$reported")"
+      return 0
+    fi
+    kill -0 "$(cat "$world/xvfb.pid")" 2>/dev/null || break
+    sleep 0.1
   done
   echo "wine-session: no X display could be started" >&2
   return 1

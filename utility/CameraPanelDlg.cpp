@@ -53,12 +53,10 @@ void CCameraPanelDlg::ToggleCameraPanel() {
         open->DestroyWindow();  // the object goes with its window
         return;
     }
-    auto* panel = new CCameraPanelDlg;
-    if (!panel->Create(IDD_CAMERA_PANEL)) {
-        delete panel;  // no window ever existed to take the object with it
-        return;
-    }
-    panel->ShowWindow(SW_SHOW);
+    auto panel = std::make_unique<CCameraPanelDlg>();
+    if (!panel->Create(IDD_CAMERA_PANEL)) return;
+    panel->m_bSelfOwned = true;
+    panel.release()->ShowWindow(SW_SHOW);
 }
 
 BOOL CCameraPanelDlg::OnInitDialog() {

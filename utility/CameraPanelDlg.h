@@ -33,7 +33,11 @@ protected:
     void DoDataExchange(CDataExchange* exchange) override;
     void OnOK() override {}
     void OnCancel() override { DestroyWindow(); }
-    void PostNcDestroy() override { delete this; }
+    // The panel owns itself once its window exists; a window that failed during its own
+    // creation leaves the object to ToggleCameraPanel.
+    void PostNcDestroy() override {
+        if (m_bSelfOwned) delete this;
+    }
     const MessageMap* GetMessageMap() const override;
 
 private:
@@ -49,4 +53,5 @@ private:
 
     std::unique_ptr<utility::RegistryKey> m_driverKey;  // the panel's own handle
     HICON m_hIcon;  // shared icon of the program's resources: never destroyed
+    bool m_bSelfOwned = false;
 };
