@@ -1,6 +1,8 @@
 // One photo: TakePhoto on the user-interface thread asks for a frame and waits; OnSnapshot,
-// on the effect filter's thread, stores it as a numbered JPEG file and appends its item.
+// on the effect filter's thread, stores it as a numbered JPEG file and hands its item over
+// (PhotoHandOff), which TakePhoto appends.
 #include <cwchar>
+#include <memory>
 
 #include "controller/CapturedItemWin.h"
 #include "controller/TeskWin.h"
@@ -10,14 +12,12 @@
 
 namespace {
 constexpr int kLastPictureNumber = 10000;
-// The longest single wait for the done signal; the flag decides, the signal only wakes.
-constexpr DWORD kWakeUpMs = 300;
 // How long a requested frame may take to arrive; a running preview delivers one within a
 // frame time or two.
-constexpr ULONGLONG kFrameTimeoutMs = 10000;
+constexpr PhotoHandOff::Duration kFrameTime{10000};
 // Once a frame is being stored, its files are written whatever it takes; this only bounds
 // the wait should the disk hang.
-constexpr ULONGLONG kStoreTimeoutMs = 120000;
+constexpr PhotoHandOff::Duration kStoreTime{120000};
 constexpr int kJpegSetting = 140;
 constexpr wchar_t kIntermediateJpeg[] = L"temp";
 
@@ -59,80 +59,79 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 }  // namespace
 
 void CTeskWin::TakePhoto() {
-    // A frame still being written from an earlier request owns the list and the name.
-    if (m_capture.load(std::memory_order_acquire) != Capture::Idle) return;
+    CollectLatePhoto();
+    const std::optional<uint32_t> request = m_photo.Begin();
+    if (!request) return;  // a frame from an earlier request is still being stored
 
     const int number = m_nPictureNumber;
     // A failed photo uses its number too. (>= rather than + 1 >: the stored number is taken
     // unchecked from the settings file and may be INT_MAX.)
     m_nPictureNumber = number >= kLastPictureNumber ? 1 : number + 1;
     // "%s\Picture%04d.jpg" of the Windows C library, where %s in a wide format is a wide
-    // string; the standard library used here spells that %ls.
+    // string; the standard library used here spells that %ls. It returns the length the
+    // whole name would have, also when it had to cut it.
     const int length = std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
     m_nCaptureKind = 2;
-    m_bFrameDone.store(0, std::memory_order_relaxed);
-    if (m_frameDone) ::ResetEvent(m_frameDone.Get());
 
-    if (length > 0) {  // a name that does not fit: no photo, as for a missing folder
-        m_capture.store(Capture::Requested, std::memory_order_release);
-        if (SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot()) {
-            if (!WaitForFrame()) return;  // still being stored: the list is not ours to save
-        } else {
-            // No frame can come: no graph, or an effect filter that cannot hand one out.
-            Capture requested = Capture::Requested;
-            if (!m_capture.compare_exchange_strong(requested, Capture::Idle) && !WaitForFrame()) return;
-        }
+    // No folder (it could not be found) or a name that does not fit: no photo.
+    const bool named = m_szPhotoDir[0] != L'\0' && length > 0 && length < MAX_PATH;
+    // No frame can come: no graph, or an effect filter that cannot hand one out.
+    const bool frameCanCome = named && SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot();
+    if (!frameCanCome && m_photo.Cancel(*request)) {
+        SaveSettings();
+        return;
+    }
+    std::unique_ptr<CapturedItem> item;
+    switch (m_photo.Wait(*request, kFrameTime, kStoreTime, item)) {
+    case PhotoHandOff::Outcome::Stored:
+        m_items.push_back(*item);
+        break;
+    case PhotoHandOff::Outcome::NoFrame:
+        break;
+    case PhotoHandOff::Outcome::Failed:        // the bitmap could not be written: nothing to save
+    case PhotoHandOff::Outcome::StillStoring:  // it joins the list once stored
+        return;
     }
     SaveSettings();
 }
 
-bool CTeskWin::WaitForFrame() {
-    const ULONGLONG start = ::GetTickCount64();
-    while (!m_bFrameDone.load(std::memory_order_acquire)) {
-        const ULONGLONG waited = ::GetTickCount64() - start;
-        if (waited >= kFrameTimeoutMs) {
-            Capture requested = Capture::Requested;
-            if (m_capture.compare_exchange_strong(requested, Capture::Idle)) return true;  // given up: list unchanged
-            if (waited >= kFrameTimeoutMs + kStoreTimeoutMs) return false;
-        }
-        // Woken by OnSnapshot as soon as the photo is stored; without an event, poll.
-        if (!m_frameDone || ::WaitForSingleObject(m_frameDone.Get(), kWakeUpMs) == WAIT_FAILED) ::Sleep(kWakeUpMs);
-    }
+bool CTeskWin::CollectLatePhoto() {
+    std::unique_ptr<CapturedItem> late = m_photo.TakeLateItem();
+    if (!late) return false;
+    m_items.push_back(*late);
     return true;
 }
 
 void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
-    Capture requested = Capture::Requested;
-    if (!m_capture.compare_exchange_strong(requested, Capture::Storing, std::memory_order_acquire)) return;
-    StorePhoto(width, height, pixels);
-    m_capture.store(Capture::Idle, std::memory_order_relaxed);
-    // Wake TakePhoto first: once the flag is set, TakePhoto may return and the window go away.
-    if (m_frameDone) ::SetEvent(m_frameDone.Get());
-    m_bFrameDone.store(1, std::memory_order_release);  // the last write: TakePhoto goes on
+    const std::optional<uint32_t> request = m_photo.Take();
+    if (!request) return;  // nobody asked, or TakePhoto gave up already
+    auto item = std::make_unique<CapturedItem>();
+    const bool stored = StorePhoto(width, height, pixels, *item);
+    m_photo.Finish(*request, stored ? std::move(item) : nullptr);  // the last touch of this object
 }
 
-void CTeskWin::StorePhoto(int width, int height, const BYTE* pixels) {
-    if (width > 0 && height > 0 && pixels) StoreFrame(width, height, pixels);
+bool CTeskWin::StorePhoto(int width, int height, const BYTE* pixels, CapturedItem& item) {
+    if (width <= 0 || height <= 0 || !pixels || !StoreFrame(width, height, pixels, item)) return false;
 
     // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
     // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
     CDib dib;
-    const bool written = dib.LoadBmpFile(m_szCaptureFile) && dib.SaveJpeg(kIntermediateJpeg, kJpegSetting);
+    if (!dib.LoadBmpFile(m_szCaptureFile)) return true;
+    // From here the intermediate file is this photo's own; an unrelated file of that name
+    // is never deleted without being written first.
+    const bool written = dib.SaveJpeg(kIntermediateJpeg, kJpegSetting);
     dib.Free();
     // SaveJpeg reports success once the file exists; only a whole JPEG may replace the bitmap.
     if (!written || !IsCompleteJpeg(kIntermediateJpeg) || !ReplaceWithinFolder(kIntermediateJpeg, m_szCaptureFile))
         ::DeleteFileW(kIntermediateJpeg);
+    return true;
 }
 
-bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels) {
-    CapturedItem item = MakeEmptyItem();
+bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels, CapturedItem& item) {
+    item = MakeEmptyItem();
     SetItemPath(item, m_szCaptureFile);
     item.kind = m_nCaptureKind;
     item.selected = 0;
-
-    UniqueFile file(::CreateFileW(m_szCaptureFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file) return false;
 
     const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
     BITMAPFILEHEADER fileHeader{};
@@ -147,16 +146,22 @@ bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels) {
     header.biBitCount = 32;
     header.biCompression = BI_RGB;
     header.biSizeImage = imageSize;
-    WriteAll(file.Get(), &fileHeader, sizeof(fileHeader));
-    WriteAll(file.Get(), &header, sizeof(header));
-    WriteAll(file.Get(), pixels, imageSize);
+
+    UniqueFile file(::CreateFileW(m_szCaptureFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return false;
+    const bool whole = WriteAll(file.Get(), &fileHeader, sizeof(fileHeader)) &&
+                       WriteAll(file.Get(), &header, sizeof(header)) && WriteAll(file.Get(), pixels, imageSize);
     file.Reset();
+    if (!whole) {  // a full disk, say: no photo, and no cut-off file under its name
+        ::DeleteFileW(m_szCaptureFile);
+        return false;
+    }
 
     UniqueBitmap thumbnail = MakeThumbnail(header, pixels, m_nThumbWidth, m_nThumbHeight);
     item.header = ToFrameHeader(header);
     const LONG thumbnailBytes = m_nThumbWidth * m_nThumbHeight * 4;
     if (thumbnail && thumbnailBytes <= static_cast<LONG>(sizeof(item.thumbnail)))
         ::GetBitmapBits(thumbnail.Get(), thumbnailBytes, item.thumbnail);
-    m_items.push_back(item);
     return true;
 }

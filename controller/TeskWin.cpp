@@ -12,6 +12,8 @@ namespace {
 constexpr wchar_t kCaption[] = L"Delm Halvo";
 constexpr int kRecoveryAttempts = 7;
 constexpr DWORD kRetryPauseMs = 1000;
+// How long closing waits for a photo still being stored.
+constexpr PhotoHandOff::Duration kStoreAtCloseTime{10000};
 }  // namespace
 
 const MessageMap* CTeskWin::GetMessageMap() const {
@@ -78,6 +80,13 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
 
 LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
     Default();
+    // A frame being stored on the camera's thread works in this object and in the graph.
+    if (!m_photo.WaitUntilIdle(kStoreAtCloseTime)) {
+        m_bStoreOutlivesWindow = true;  // both stay for it; the process ends anyway
+        SaveSettings();
+        return 0;
+    }
+    CollectLatePhoto();
     SaveSettings();
     m_lib.SelectVideoDevice(-1);
     m_lib.SelectAudioDevice(-1);

@@ -10,6 +10,7 @@
 #include "capture/GraphCallbacks.h"
 #include "capture/TeskLib.h"
 #include "controller/CapturedItem.h"
+#include "controller/PhotoHandOff.h"
 #include "controller/SettingsFile.h"
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
@@ -37,8 +38,10 @@ public:
     void OnRenderDeviceSet(long param1) override;
     // GraphCallback, on the effect filter's thread (PhotoFlow.cpp).
     void OnSnapshot(int width, int height, const BYTE* pixels) override;
-    // What OnSnapshot does with a frame it took: the bitmap file, the item, the JPEG.
-    void StorePhoto(int width, int height, const BYTE* pixels);
+    // What OnSnapshot does with a frame it took: the bitmap file written whole, the item made
+    // into `item`, the JPEG. False when the bitmap could not be written whole: then no file
+    // is left under the photo's name.
+    bool StorePhoto(int width, int height, const BYTE* pixels, CapturedItem& item);
 
     int m_nResolution = 1;      // 0 = 320 x 240, 1 = 640 x 480, 2 = 1280 x 1024
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
@@ -49,16 +52,15 @@ public:
     wchar_t m_szPhotoDir[MAX_PATH] = {};
     wchar_t m_szCaptureFile[MAX_PATH] = {};
     int m_nCaptureKind = 0;
-    // Set by OnSnapshot as its last write (release); read by TakePhoto's wait (acquire).
-    std::atomic<int> m_bFrameDone{0};
-    // Signalled by OnSnapshot just before it sets m_bFrameDone, so that TakePhoto need not poll.
-    UniqueHandle m_frameDone{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     TeskLib m_lib;
     BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
 
 protected:
     const MessageMap* GetMessageMap() const override;
-    void PostNcDestroy() override { delete this; }
+    // A frame still being stored when the window went keeps the object (the process ends).
+    void PostNcDestroy() override {
+        if (!m_bStoreOutlivesWindow) delete this;
+    }
 
 private:
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
@@ -66,18 +68,15 @@ private:
     LRESULT OnCameraBusy(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
-    // Waits until the requested frame is stored, or gives the request up when none comes;
-    // false when a frame that arrived is still being stored after the time allowed.
-    bool WaitForFrame();
-    // Writes the frame under m_szCaptureFile and appends its item; false when the file
-    // could not be created.
-    bool StoreFrame(int width, int height, const BYTE* pixels);
+    // Writes the frame as a bitmap file under m_szCaptureFile and fills `item`; false when
+    // the file could not be written whole (nothing is left under the name).
+    bool StoreFrame(int width, int height, const BYTE* pixels, CapturedItem& item);
+    // A photo whose wait was given up joins the list once it is stored; true when one did.
+    bool CollectLatePhoto();
 
-    // Who owns the photo in flight. TakePhoto moves Idle -> Requested and, when it gives
-    // up, Requested -> Idle; OnSnapshot takes a frame only by moving Requested -> Storing,
-    // so a frame that arrives after TakePhoto gave up touches nothing.
-    enum class Capture { Idle, Requested, Storing };
-    std::atomic<Capture> m_capture{Capture::Idle};
+    // The photo in flight between TakePhoto and OnSnapshot (PhotoHandOff.h).
+    PhotoHandOff m_photo;
+    bool m_bStoreOutlivesWindow = false;
 
     SettingsFile m_settingsFile;
 };

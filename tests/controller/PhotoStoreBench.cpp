@@ -61,11 +61,11 @@ int main() {
         const std::vector<BYTE> frame = CameraLikeFrame(width, height);
         std::vector<double> times;
         for (int run = 0; run < 9; ++run) {
-            controller->m_items.clear();
+            CapturedItem item;
             const double start = NowMs();
-            controller->StorePhoto(width, height, frame.data());
+            const bool stored = controller->StorePhoto(width, height, frame.data(), item);
             times.push_back(NowMs() - start);
-            if (controller->m_items.size() != 1) ++failures;
+            if (!stored) ++failures;
         }
         std::sort(times.begin(), times.end());
         WIN32_FILE_ATTRIBUTE_DATA data{};

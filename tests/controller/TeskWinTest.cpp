@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "controller/CapturedItemWin.h"
 #include "controller/SettingsCodec.h"
 #include "tests/components/support/ComponentWorld.h"
+#include "controller/FilterRegistration.h"
 #include "tests/controller/ProgramInProcess.h"
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/UnixCommand.h"
 #include "text/UiText.h"
 
 using namespace program_test;
@@ -169,6 +174,78 @@ TEST_F(Controller, APhotoWithoutAPhotoFolderAddsNothingAndStillReturns) {
     EXPECT_EQ(program.Main()->m_nPictureNumber, 2) << "a failed photo uses up its number";
     EXPECT_FALSE(FileExists(program.World().PathOf(L"temp")));
     EXPECT_TRUE(program.Close());
+}
+
+// A photo that cannot be stored whole adds nothing, leaves no file anywhere, and touches
+// neither the settings file nor an unrelated "temp" in the current folder.
+TEST_F(Controller, APhotoThatCannotBeStoredAddsNothingAndTouchesNoOtherFile) {
+    e2e::SmallFileSystem fullDisk(256);  // a 640 x 480 bitmap needs 1.2 MB
+    struct Case {
+        const char* what;
+        std::function<std::wstring(const std::wstring& world)> folder;  // the photo folder
+    } cases[] = {
+        {"a folder whose photo names do not fit",
+         [](const std::wstring& world) {
+             std::wstring folder = world;
+             while (folder.size() < 250) {
+                 folder += L"\\" + std::wstring(std::min<size_t>(40, 250 - folder.size()), L'd');
+                 ::CreateDirectoryW(folder.c_str(), nullptr);
+             }
+             return folder;
+         }},
+        {"no folder at all", [](const std::wstring&) { return std::wstring(); }},
+        {"a disk that fills up", [&](const std::wstring&) { return fullDisk.Mounted() ? fullDisk.Folder() : L""; }},
+    };
+    for (const Case& c : cases) {
+        ProgramInProcess program;
+        ASSERT_TRUE(program.Start());
+        CTeskWin& controller = *program.Main();
+        controller.SaveSettings();
+        const auto settingsBefore = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
+        ASSERT_TRUE(e2e::WriteFileBytes(program.World().PathOf(L"temp"), {'k', 'e', 'e', 'p'}));
+        const std::wstring folder = c.folder(program.World().Folder());
+        wcscpy_s(controller.m_szPhotoDir, MAX_PATH, folder.c_str());
+
+        controller.TakePhoto();
+        EXPECT_TRUE(controller.m_items.empty()) << c.what;
+        EXPECT_EQ(controller.m_nPictureNumber, 2) << c.what << ": the number is used up";
+        EXPECT_EQ(ReadFileBytes(program.World().PathOf(L"temp")), std::optional<std::vector<uint8_t>>({'k', 'e', 'e', 'p'}))
+            << c.what;
+        EXPECT_FALSE(FileExists(L"C:\\Picture0001.jpg")) << c.what << ": nothing at the root of the drive";
+        if (!folder.empty()) {
+            WIN32_FIND_DATAW found;
+            HANDLE search = ::FindFirstFileW((folder.substr(0, folder.rfind(L'\\')) + L"\\Pictur*").c_str(), &found);
+            EXPECT_EQ(search, INVALID_HANDLE_VALUE) << c.what << ": no cut-off name";
+            if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+            EXPECT_FALSE(FileExists(folder + L"\\Picture0001.jpg")) << c.what << ": no partial file";
+        }
+        if (c.what == std::string("a disk that fills up")) {
+            EXPECT_EQ(ReadFileBytes(program.World().PathOf(L"halvo.dat")), settingsBefore) << "the settings file is not touched";
+        }
+        EXPECT_TRUE(program.Close());
+    }
+    if (!fullDisk.Mounted()) GTEST_SKIP() << "the full-disk case ran without a disk of its own: mount -t tmpfs needs root";
+}
+
+// A loader that refuses the search flags, as Windows 7 without its loader update does.
+namespace {
+std::vector<std::pair<std::wstring, DWORD>> g_loads;
+HMODULE WINAPI LoaderWithoutSearchFlags(LPCWSTR name, HANDLE file, DWORD flags) {
+    g_loads.emplace_back(name, flags);
+    if (flags & (LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return ::LoadLibraryExW(name, file, flags);
+}
+}  // namespace
+
+TEST(FilterFiles, AreLoadedBesideTheProgramByFullPathWhereTheSearchFlagsAreRefused) {
+    UniqueModule module(LoadFilterLibrary(L"KorvEffect.ax", &LoaderWithoutSearchFlags));
+    EXPECT_TRUE(module);
+    ASSERT_EQ(g_loads.size(), 2u);
+    EXPECT_EQ(g_loads[1].first, e2e::BinDir() + L"\\KorvEffect.ax") << "never from the current folder";
+    EXPECT_EQ(g_loads[1].second, static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 TEST_F(Controller, StoredItemsWhosePhotoIsGoneAreDroppedAtStart) {

@@ -38,6 +38,19 @@ LONG CALLBACK EndOnProcessorFault(EXCEPTION_POINTERS* info) {
     // Only what cannot fail: the stack may be exhausted and the heap broken.
     std::fprintf(stderr, "\nfatal fault 0x%08lX at %p in thread %lu: the test program ends\n",
                  record.ExceptionCode, record.ExceptionAddress, ::GetCurrentThreadId());
+    // The calling frames as module+offset (x86_64-w64-mingw32-addr2line -e <module> <offset>
+    // names them, with the module's image base added).
+    void* frames[32];
+    const USHORT count = ::RtlCaptureStackBackTrace(0, 32, frames, nullptr);
+    for (USHORT i = 0; i < count; ++i) {
+        HMODULE module = nullptr;
+        char name[MAX_PATH] = "?";
+        if (::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                 static_cast<LPCSTR>(frames[i]), &module))
+            ::GetModuleFileNameA(module, name, MAX_PATH);
+        std::fprintf(stderr, "  at %p %s+0x%llx\n", frames[i], name,
+                     static_cast<unsigned long long>(static_cast<char*>(frames[i]) - reinterpret_cast<char*>(module)));
+    }
     std::fflush(stderr);
     std::fflush(stdout);
     ::TerminateProcess(::GetCurrentProcess(), record.ExceptionCode);

@@ -6,12 +6,11 @@
 #include "framework/Handles.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
+#include "tests/support/UnixCommand.h"
 
 namespace e2e {
 
 namespace {
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 std::string TopLevelTitle(HWND wnd) {
     HWND top = ::GetAncestor(wnd, GA_ROOT);
     wchar_t title[256] = {};
@@ -22,27 +21,7 @@ std::string TopLevelTitle(HWND wnd) {
 }
 }  // namespace
 
-bool XDoTool(const std::string& arguments, DWORD timeoutMs) {
-    static LONG counter = 0;
-    const std::string done = "/tmp/dh-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(::InterlockedIncrement(&counter));
-    std::wstring doneWindows = L"Z:" + Widen(done);
-    for (wchar_t& c : doneWindows)
-        if (c == L'/') c = L'\\';
-    ::DeleteFileW(doneWindows.c_str());
-
-    std::wstring command = L"/bin/sh -c \"xdotool " + Widen(arguments) + L"; echo $? > " + Widen(done) + L"\"";
-    STARTUPINFOW startup{sizeof(startup)};
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    std::optional<std::vector<uint8_t>> status;
-    WaitUntil([&] { return (status = ReadFileBytes(doneWindows)) && !status->empty() && status->back() == '\n'; },
-              timeoutMs, 10);
-    ::DeleteFileW(doneWindows.c_str());
-    return status && !status->empty() && (*status)[0] == '0';
-}
+bool XDoTool(const std::string& arguments, DWORD timeoutMs) { return RunUnixCommand("xdotool " + arguments, timeoutMs); }
 
 bool ClickAt(POINT at, int clicks) {
     return XDoTool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click --repeat " +

@@ -9,8 +9,7 @@
 namespace e2e {
 
 // Runs `xdotool <arguments>` and waits (bounded) until it has finished; true when it
-// exited with status 0. (Wine cannot wait on a Unix process: a shell around it leaves a
-// file behind when it is done.)
+// exited with status 0.
 bool XDoTool(const std::string& arguments, DWORD timeoutMs = 10000);
 
 // A click of the left button at screen point `at`, with the pointer moved there first.

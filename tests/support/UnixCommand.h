@@ -1,0 +1,34 @@
+#pragma once
+// A command of the Linux machine the tests run on, started from inside Wine: xdotool for
+// real X input, mount for a small file system that fills up.
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// Runs `/bin/sh -c command` and waits (bounded) until it has finished; true when it exited
+// with status 0. (Wine cannot wait on a Unix process: the shell leaves a file when done.)
+bool RunUnixCommand(const std::string& command, DWORD timeoutMs = 10000);
+
+// The Windows path (Z:) of a Unix path.
+std::wstring WindowsPathOf(const std::string& unixPath);
+
+// A tmpfs of `kilobytes` mounted for the life of the object, for a disk that fills up.
+// Mounting needs root; Mounted() says whether it worked.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(unsigned kilobytes);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    bool Mounted() const { return m_mounted; }
+    const std::wstring& Folder() const { return m_folder; }
+
+private:
+    std::string m_unixFolder;
+    std::wstring m_folder;
+    bool m_mounted = false;
+};
+
+}  // namespace e2e
