@@ -138,6 +138,7 @@ void TeskGraph::HandleEvents(GraphEventHandler* handler) {
         std::swprintf(text, 1000, L"event: %d  param1: %d param2: %d\n", static_cast<int>(code),
                       static_cast<int>(param1), static_cast<int>(param2));
         OutputDebugStringW(text);
+        if (code == EC_DEVICE_LOST && param2 == 0) m_bDeviceLost = true;
         if (IsReported(code)) events.push_back({code, param1, param2});
         m_pMediaEvents->FreeEventParams(code, param1, param2);
     }

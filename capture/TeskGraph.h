@@ -35,9 +35,9 @@ public:
     virtual HRESULT SetWindowPosition(long left, long top, long width, long height);
     // Posts graph events to the owner window as `message`; 0 stops the routing.
     virtual HRESULT SetNotifyMessage(UINT message);
-    // Empties the event queue (each event logged and freed), then reports the events of
-    // interest to `handler` in arrival order. Nothing happens with a null handler or while
-    // notification is off.
+    // Empties the event queue (each event logged, a removed camera noted, each freed), then
+    // reports the events of interest to `handler` in arrival order. Nothing happens with a
+    // null handler or while notification is off.
     virtual void HandleEvents(GraphEventHandler* handler);
 
 protected:
@@ -48,4 +48,8 @@ protected:
     LONG m_nStoredTop = 0;
     LONG m_nStoredWidth = 0;
     LONG m_nStoredHeight = 0;
+    // Set when the drain reads EC_DEVICE_LOST with param2 0 (removed): the current graph
+    // delivers no more frames, though it still reports running. Not cleared when the device
+    // returns (param2 1): only a new build has it stream again, and that build clears it.
+    bool m_bDeviceLost = false;
 };

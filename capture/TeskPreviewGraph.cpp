@@ -88,6 +88,7 @@ HRESULT TeskPreviewGraph::BuildPreview(IBaseFilter* videoSource) {
         window->put_Visible(kOaFalse);
         window->put_AutoShow(kOaFalse);
     }
+    m_bDeviceLost = false;
     return S_OK;
 }
 
@@ -107,6 +108,11 @@ HRESULT TeskPreviewGraph::UnloadEffect() {
 HRESULT TeskPreviewGraph::SetSnapshotCallback(GraphCallback* callback) {
     ComPtr<IEffectFilterSnapshot> snapshot;
     if (!m_pEffectFilter || FAILED(m_pEffectFilter.As(snapshot)) || !snapshot) return S_OK;
+    // A pending request may be copied into the buffer registered before at any moment: the
+    // filter gives that buffer up (waiting for a copy in progress) before the resize moves or
+    // frees it, and the callback changes while nothing is registered.
+    snapshot->SetSnapshotHandler(nullptr, nullptr, nullptr);
+    m_pSnapshotCallback = callback;
     m_nSnapshotWidth = 0;
     m_nSnapshotHeight = 0;
     snapshot->GetFrameSize(&m_nSnapshotWidth, &m_nSnapshotHeight);
@@ -116,7 +122,6 @@ HRESULT TeskPreviewGraph::SetSnapshotCallback(GraphCallback* callback) {
         bytes = static_cast<size_t>(m_nSnapshotWidth) * static_cast<size_t>(m_nSnapshotHeight) * 4;
     m_snapshotBuffer.resize(bytes, 0);
     snapshot->SetSnapshotHandler(this, &TeskPreviewGraph::SnapshotHandler, m_snapshotBuffer.data());
-    m_pSnapshotCallback = callback;
     return S_OK;
 }
 
@@ -132,9 +137,10 @@ bool TeskPreviewGraph::CanDeliverSnapshot() const {
     ComPtr<IEffectFilterSnapshot> snapshot;
     ComPtr<IMediaControl> control;
     OAFilterState state = State_Stopped;
-    return m_pGraph && m_pEffectFilter && SUCCEEDED(m_pEffectFilter.As(snapshot)) && snapshot &&
-           m_pSnapshotCallback && !m_snapshotBuffer.empty() && SUCCEEDED(m_pGraph.As(control)) && control &&
-           SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
+    // A removed camera sends no more frames, though its graph still reports running.
+    return m_pGraph && !m_bDeviceLost && m_pEffectFilter && SUCCEEDED(m_pEffectFilter.As(snapshot)) &&
+           snapshot && m_pSnapshotCallback && !m_snapshotBuffer.empty() && SUCCEEDED(m_pGraph.As(control)) &&
+           control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
 }
 
 HRESULT STDMETHODCALLTYPE TeskPreviewGraph::SnapshotHandler(void* context, int width, int height) {

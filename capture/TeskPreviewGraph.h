@@ -18,21 +18,24 @@ public:
 
     // Virtual operations appended after those of TeskGraph, in this slot order.
     // Tears down, then builds the chain from `videoSource` into a new graph. S_OK or the
-    // first failing step's result; what was added stays until the next Teardown.
+    // first failing step's result; what was added stays until the next Teardown. Success
+    // forgets a camera reported lost.
     virtual HRESULT BuildPreview(IBaseFilter* videoSource);
     // The capture size requested from the camera at the next build.
     virtual HRESULT SetVideoSize(int width, int height);
     // CloseModule on the effect filter; E_FAIL without the filter or its control interface.
     virtual HRESULT UnloadEffect();
-    // Registers the snapshot handler and a buffer of the filter's frame size; always S_OK.
+    // Clears the filter's registration, then registers the snapshot handler and a buffer of
+    // the filter's frame size; always S_OK.
     virtual HRESULT SetSnapshotCallback(GraphCallback* callback);
     // Asks the effect filter for one frame (delivered later to the callback). E_FAIL without
     // a graph.
     virtual HRESULT TakeSnapshot();
 
     // Whether a requested snapshot can reach the callback at all: a running graph whose
-    // effect filter has the snapshot interface, a callback, and a buffer that is not empty.
-    // The photo flow ends its wait at once when this is false.
+    // camera was not reported lost, whose effect filter has the snapshot interface, a
+    // callback, and a buffer that is not empty. The photo flow ends its wait at once when
+    // this is false.
     bool CanDeliverSnapshot() const;
 
 protected:

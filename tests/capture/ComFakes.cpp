@@ -319,10 +319,14 @@ HRESULT FakeEffectFilter::GetFrameSize(int* width, int* height) {
 }
 
 HRESULT FakeEffectFilter::SetSnapshotHandler(void* context, EffectSnapshotHandler h, BYTE* b) {
-    Log("SetSnapshotHandler");
+    const bool clear = !context && !h && !b;
+    Log(clear ? "SetSnapshotHandler(null)" : "SetSnapshotHandler");
+    if (handler && buffer && h && b) ADD_FAILURE() << Name() << ": registered over a live buffer, which may be freed";
     handlerContext = context;
     handler = h;
     buffer = b;
+    if (serveAtRegistration && h && b)
+        Deliver(frameWidth, frameHeight, static_cast<size_t>(frameWidth) * static_cast<size_t>(frameHeight) * 4);
     return S_OK;
 }
 
@@ -408,6 +412,18 @@ HRESULT FakeGraph::SetWindowPosition(long left, long top, long width, long heigh
     Log("SetWindowPosition(" + std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) +
         "," + std::to_string(height) + ")");
     return ResultOf("SetWindowPosition");
+}
+
+HRESULT FakeGraph::Run() {
+    const HRESULT hr = Call("Run", 0);
+    if (SUCCEEDED(hr)) state = State_Running;
+    return hr;
+}
+
+HRESULT FakeGraph::GetState(LONG, OAFilterState* current) {
+    if (!current) return E_POINTER;
+    *current = state;
+    return S_OK;
 }
 
 HRESULT FakeGraph::GetEvent(long* code, LONG_PTR* param1, LONG_PTR* param2, long timeout) {

@@ -191,6 +191,9 @@ public:
     EffectSnapshotHandler handler = nullptr;
     BYTE* buffer = nullptr;
     std::vector<BOOL> requests;
+    // A request pending at a registration is served at once, as the filter's thread may:
+    // the registered buffer is filled for the frame size and the handler called.
+    bool serveAtRegistration = false;
     // Fills the registered buffer with a counting pattern for width x height and calls the
     // handler, as the filter's thread would.
     HRESULT Deliver(int width, int height, size_t bytesToFill);
@@ -204,6 +207,9 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved6() override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE CloseModule() override;
     HRESULT STDMETHODCALLTYPE GetFrameSize(int* width, int* height) override;
+    // Logged as "SetSnapshotHandler(null)" when all three arguments are null (a clear), else
+    // as "SetSnapshotHandler". A registration over a live one fails the test: the buffer held
+    // until then may be freed already, under the filter's thread.
     HRESULT STDMETHODCALLTYPE SetSnapshotHandler(void* context, EffectSnapshotHandler h, BYTE* b) override;
     HRESULT STDMETHODCALLTYPE RequestSnapshot(BOOL request) override;
 };
@@ -211,8 +217,10 @@ public:
 // A class object handing out one fake filter, for CoRegisterClassObject.
 class FakeClassFactory : public FakeObject, public IClassFactory {
 public:
-    FakeClassFactory(std::string name, IBaseFilter* product) : FakeObject(std::move(name)), product(product) {}
-    IBaseFilter* product;  // not owned
+    FakeClassFactory(std::string name, IUnknown* product) : FakeObject(std::move(name)), product(product) {}
+    FakeClassFactory(std::string name, IBaseFilter* filter)
+        : FakeClassFactory(std::move(name), static_cast<IUnknown*>(filter)) {}
+    IUnknown* product;  // not owned
     int created = 0;
     FAKE_REFCOUNT
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -235,7 +243,8 @@ private:
 };
 
 // A graph manager with the interfaces TeskGraph queries: every call is logged, results are
-// settable per method name ("put_Owner", "SetWindowPosition", ...).
+// settable per method name ("put_Owner", "SetWindowPosition", ...). Filters added are not
+// joined or referenced; a successful Run makes the state running.
 class FakeGraph : public FakeObject,
                   public IGraphBuilder,
                   public IVideoWindow,
@@ -255,11 +264,12 @@ public:
     std::vector<Event> queue;
     int getEventCalls = 0;
     std::vector<IPin*> connectCalls;  // output, input pairs (not owned)
+    OAFilterState state = State_Stopped;
 
     FAKE_REFCOUNT
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     // IFilterGraph / IGraphBuilder
-    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return FAKE_UNEXPECTED(); }
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return Call("AddFilter", 0); }
     HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override { return FAKE_UNEXPECTED(); }
@@ -268,7 +278,7 @@ public:
     HRESULT STDMETHODCALLTYPE Disconnect(IPin*) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE Connect(IPin* output, IPin* input) override;
-    HRESULT STDMETHODCALLTYPE Render(IPin*) override { return FAKE_UNEXPECTED(); }
+    HRESULT STDMETHODCALLTYPE Render(IPin*) override { return Call("Render", 0); }
     HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR, LPCWSTR) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR, LPCWSTR, IBaseFilter**) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE SetLogFile(DWORD_PTR) override { return FAKE_UNEXPECTED(); }
@@ -324,10 +334,10 @@ public:
     HRESULT STDMETHODCALLTYPE HideCursor(long) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE IsCursorHidden(long*) override { return FAKE_UNEXPECTED(); }
     // IMediaControl
-    HRESULT STDMETHODCALLTYPE Run() override { return Call("Run", 0); }
+    HRESULT STDMETHODCALLTYPE Run() override;
     HRESULT STDMETHODCALLTYPE Pause() override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE Stop() override { return FAKE_UNEXPECTED(); }
-    HRESULT STDMETHODCALLTYPE GetState(LONG, OAFilterState*) override { return FAKE_UNEXPECTED(); }
+    HRESULT STDMETHODCALLTYPE GetState(LONG, OAFilterState* current) override;
     HRESULT STDMETHODCALLTYPE RenderFile(BSTR) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE AddSourceFilter(BSTR, IDispatch**) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch**) override { return FAKE_UNEXPECTED(); }

@@ -3,7 +3,11 @@
 #include "GraphTestSupport.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <functional>
+#include <iterator>
+#include <memory>
 
 namespace {
 
@@ -203,6 +207,72 @@ TEST_F(PreviewGraphTest, ZeroFrameSizeAtRegistrationDeliversNothing) {
     effect->frameHeight = 2;
     preview.SetSnapshotCallback(nullptr);
     EXPECT_EQ(effect->Deliver(4, 2, 32), S_OK);
+}
+
+// A second registration on the same graph, with a request pending: the filter gives up the
+// old buffer before the resize can free it; the request served into the new buffer reaches
+// the new callback.
+TEST_F(PreviewGraphTest, ReRegistrationClearsTheFilterBeforeTheBufferIsResized) {
+    struct Case {
+        SIZE first;
+        SIZE second;
+    };
+    const Case cases[] = {{{4, 2}, {8, 4}}, {{8, 4}, {2, 2}}, {{4, 2}, {4, 2}}, {{4, 2}, {0, 0}}};
+    ClassRegistration effectClass(CLSID_EffectFilter, effectFactory);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first.cx) + "x" + std::to_string(c.first.cy) + " then " +
+                     std::to_string(c.second.cx) + "x" + std::to_string(c.second.cy));
+        TeskPreviewGraph preview;
+        preview.BuildPreview(camera);
+        effect->frameWidth = c.first.cx;
+        effect->frameHeight = c.first.cy;
+        RecordingCallback first, second;
+        preview.SetSnapshotCallback(&first);
+        preview.TakeSnapshot();
+        effect->frameWidth = c.second.cx;
+        effect->frameHeight = c.second.cy;
+        log.clear();
+        effect->serveAtRegistration = true;
+        EXPECT_EQ(preview.SetSnapshotCallback(&second), S_OK);
+        effect->serveAtRegistration = false;
+        EXPECT_THAT(log,
+                    ElementsAre("effect.SetSnapshotHandler(null)", "effect.GetFrameSize", "effect.SetSnapshotHandler"));
+        EXPECT_EQ(first.calls, 0);
+        EXPECT_EQ(second.calls, c.second.cx > 0 && c.second.cy > 0 ? 1 : 0);
+        EXPECT_EQ(second.width, c.second.cx);
+    }
+}
+
+// However the graph ends, the filter (which anyone may still hold) is left with no handler
+// into it and no buffer of it, before the graph lets the filter go.
+TEST_F(PreviewGraphTest, TeardownClearsTheSnapshotRegistrationBeforeReleasingTheFilter) {
+    ClassRegistration effectClass(CLSID_EffectFilter, effectFactory);
+    const std::function<void(std::unique_ptr<TeskPreviewGraph>&)> ends[] = {
+        [](std::unique_ptr<TeskPreviewGraph>& preview) { preview->Teardown(); },
+        [this](std::unique_ptr<TeskPreviewGraph>& preview) { preview->BuildPreview(camera); },
+        [](std::unique_ptr<TeskPreviewGraph>& preview) { preview.reset(); },
+    };
+    for (size_t i = 0; i < std::size(ends); ++i) {
+        SCOPED_TRACE(i);
+        auto preview = std::make_unique<TeskPreviewGraph>();
+        preview->BuildPreview(camera);
+        effect->frameWidth = 4;
+        effect->frameHeight = 2;
+        RecordingCallback callback;
+        preview->SetSnapshotCallback(&callback);
+        ASSERT_NE(effect->buffer, nullptr);
+        log.clear();
+        ends[i](preview);
+        EXPECT_EQ(effect->handler, nullptr);
+        EXPECT_EQ(effect->handlerContext, nullptr);
+        EXPECT_EQ(effect->buffer, nullptr);
+        const auto at = [this](const char* entry) {
+            return std::find(log.begin(), log.end(), entry) - log.begin();  // the end when missing
+        };
+        EXPECT_LT(at("effect.CloseModule"), at("effect.SetSnapshotHandler(null)"));
+        EXPECT_LT(at("effect.SetSnapshotHandler(null)"), at("effect.LeaveFilterGraph"));
+        EXPECT_LT(at("effect.LeaveFilterGraph"), static_cast<std::ptrdiff_t>(log.size()));
+    }
 }
 
 TEST_F(PreviewGraphTest, EffectFilterWithoutItsInterfaces) {

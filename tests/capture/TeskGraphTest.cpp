@@ -1,7 +1,10 @@
 // TeskGraph against a fake graph manager: call orders, stored rectangle, failures part-way.
+#include "DebugOutputCapture.h"
 #include "GraphTestSupport.h"
 
 #include <evcode.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -148,6 +151,45 @@ TEST_F(TeskGraphTest, HandleEventsDrainsFreesThenDispatchesInArrivalOrder) {
                                  "graph.FreeEventParams(83,2,0)", "handler.OnGraphComplete(7)",
                                  "handler.OnErrorAbort(-2147024882)", "handler.OnUserAbort()",
                                  "handler.OnDeviceLost(20480,0)", "handler.OnRenderDeviceSet(2)"));
+}
+
+// Every event read, reported or not, is written for a debugger as it is read: before the
+// first handler call.
+TEST_F(TeskGraphTest, EachEventIsWrittenForTheDebuggerBeforeDispatch) {
+    struct Case {
+        FakeGraph::Event event;
+        const char* line;
+        const char* dispatched;  // null: not reported
+    };
+    const Case cases[] = {
+        {{EC_COMPLETE, 7, 8}, "event: 1  param1: 7 param2: 8\n", "handler.OnGraphComplete(7)"},
+        {{0x0E, 1, 2}, "event: 14  param1: 1 param2: 2\n", nullptr},
+        {{EC_ERRORABORT, E_OUTOFMEMORY, 0}, "event: 3  param1: -2147024882 param2: 0\n",
+         "handler.OnErrorAbort(-2147024882)"},
+        {{EC_DEVICE_LOST, 0x5000, 1}, "event: 31  param1: 20480 param2: 1\n", "handler.OnDeviceLost(20480,1)"},
+    };
+    GraphUnderTest tesk;
+    tesk.UseGraph(graph);
+    ASSERT_EQ(tesk.SetNotifyMessage(0x8001), S_OK);
+    CallLog expected;
+    for (const Case& c : cases) {
+        graph->queue.push_back(c.event);
+        expected.push_back("graph.GetEvent(" + std::to_string(c.event.code) + ")");
+        expected.push_back(std::string("debug.") + c.line);
+    }
+    for (const Case& c : cases)
+        if (c.dispatched) expected.push_back(c.dispatched);
+    RecordingHandler handler;
+    handler.log = &log;
+    log.clear();
+    {
+        DebugOutputCapture capture(log);
+        tesk.HandleEvents(&handler);
+    }
+    log.erase(std::remove_if(log.begin(), log.end(),
+                             [](const std::string& entry) { return entry.rfind("graph.FreeEventParams", 0) == 0; }),
+              log.end());
+    EXPECT_EQ(log, expected);
 }
 
 // A handler that tears the graph down from inside dispatch still gets every event.

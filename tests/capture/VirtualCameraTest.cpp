@@ -102,4 +102,28 @@ TEST_F(VirtualCameraTest, UnpluggedCameraReportsDeviceLost) {
     EXPECT_EQ(handler.calls[0].substr(handler.calls[0].size() - 3), ",0)");
 }
 
+// The camera stops sending frames once removed, while Wine's graph goes on reporting it runs:
+// a photo must not wait for a frame after the event was handled. Plugged in again (bound
+// anew) and started, it delivers snapshots again.
+TEST_F(VirtualCameraTest, UnpluggedCameraTakesNoSnapshotUntilItIsStartedAgain) {
+    settings.Set(L"UnplugAfter", 3);
+    lib.SetVideoSize(320, 240);
+    SignallingCallback callback;
+    ASSERT_TRUE(SUCCEEDED(lib.StartPreview(&callback)));
+    EXPECT_TRUE(lib.CanTakeSnapshot());
+    RecordingHandler handler;
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (handler.calls.empty() && GetTickCount64() < deadline)
+        if (window.WaitForMessage(kNotifyMessage, 500)) lib.HandleEvents(&handler);
+    ASSERT_EQ(handler.calls.size(), 1u);
+    EXPECT_FALSE(lib.CanTakeSnapshot());
+
+    settings.Set(L"UnplugAfter", DWORD{0});
+    ASSERT_EQ(lib.SelectVideoDevice(cameraIndex), S_OK);
+    ASSERT_TRUE(SUCCEEDED(lib.StartPreview(&callback)));
+    EXPECT_TRUE(lib.CanTakeSnapshot());
+    EXPECT_EQ(lib.TakeSnapshot(), S_OK);
+    EXPECT_TRUE(callback.Wait(5000));
+}
+
 }  // namespace
