@@ -2,13 +2,14 @@
 #   make run     build the Windows programs and start the camera program under Wine
 #   make test    build both trees and run every test
 #   make bench   build the benchmarks (optimised, no sanitizers) and run them
+#   make soak    the long runs of the program (thousands of photos, hundreds of kills)
 BUILD   ?= build
 WINDOWS := $(BUILD)/windows
 NATIVE  := $(BUILD)/native
 BENCH   := $(BUILD)/bench
 JOBS    ?= $(shell nproc)
 
-.PHONY: setup windows native run test test-native test-windows bench clean
+.PHONY: setup windows native run test test-native test-windows soak bench clean
 
 setup:
 	@scripts/setup.sh
@@ -32,7 +33,11 @@ test-native: native
 	ctest --test-dir $(NATIVE) -j $(JOBS) --output-on-failure
 
 test-windows: windows
-	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure
+	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure -LE soak
+
+# Long runs of the program (not part of make test).
+soak: windows
+	ctest --test-dir $(WINDOWS) --output-on-failure -L soak
 
 test: setup
 	$(MAKE) --no-print-directory test-native
