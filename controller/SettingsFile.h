@@ -18,8 +18,9 @@ public:
     SettingsFile(const SettingsFile&) = delete;
     SettingsFile& operator=(const SettingsFile&) = delete;
 
-    // Clears every item's selected field in `items`, then writes the file. False when the
-    // file could not be written; the previous file then still reads as the previous list.
+    // Clears every item's selected field in `items`, then writes the file. False when a step
+    // of the save failed; the file then reads as the previous list, or, when only the last
+    // flush failed, already as the new one (never as anything else).
     // Items already saved must not be edited in place, apart from their selected field.
     bool Save(int32_t pictureNumber, std::vector<CapturedItem>& items) { return m_saver.Save(pictureNumber, items); }
     // As Save, but always writes the whole file anew.
