@@ -71,8 +71,7 @@ void CBitmapBtn::DrawItem(DRAWITEMSTRUCT* item) {
 
 LRESULT CBitmapBtn::OnKillFocus(WPARAM, LPARAM) {
     const LRESULT result = Default();
-    m_bHovering = FALSE;
-    Invalidate(TRUE);
+    EndHoverOnFocusLoss(*this, m_bHovering);
     return result;
 }
 
@@ -93,10 +92,7 @@ LRESULT CBitmapBtn::OnMouseMove(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CBitmapBtn::OnCaptureChanged(WPARAM, LPARAM) {
-    if (m_bHovering) {
-        ::ReleaseCapture();
-        Invalidate();
-    }
+    ReleaseCaptureOfHover(*this, m_bHovering);
     return Default();
 }
 

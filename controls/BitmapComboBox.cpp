@@ -105,15 +105,11 @@ LRESULT CBitmapComboBox::OnLButtonDown(WPARAM, LPARAM) {
 
 LRESULT CBitmapComboBox::OnKillFocus(WPARAM, LPARAM) {
     const LRESULT result = Default();
-    m_bHovering = FALSE;
-    Invalidate();
+    EndHoverOnFocusLoss(*this, m_bHovering);
     return result;
 }
 
 LRESULT CBitmapComboBox::OnCaptureChanged(WPARAM, LPARAM) {
-    if (m_bHovering) {
-        ::ReleaseCapture();
-        Invalidate();
-    }
+    ReleaseCaptureOfHover(*this, m_bHovering);
     return Default();
 }

@@ -22,3 +22,14 @@ HoverChange TrackHoverByCapture(CWnd& control, BOOL& hovering, WPARAM keys, LPAR
     if (!leftButton) ::ReleaseCapture();
     return wasHovering ? HoverChange::Left : HoverChange::None;
 }
+
+void EndHoverOnFocusLoss(CWnd& control, BOOL& hovering) {
+    hovering = FALSE;
+    control.Invalidate(TRUE);
+}
+
+void ReleaseCaptureOfHover(CWnd& control, BOOL hovering) {
+    if (!hovering) return;
+    ::ReleaseCapture();
+    control.Invalidate();
+}

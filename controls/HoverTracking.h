@@ -11,3 +11,9 @@
 enum class HoverChange { None, Entered, Left };
 
 HoverChange TrackHoverByCapture(CWnd& control, BOOL& hovering, WPARAM keys, LPARAM point);
+
+// WM_KILLFOCUS (after default processing): the hover ends and the control is repainted.
+void EndHoverOnFocusLoss(CWnd& control, BOOL& hovering);
+// WM_CAPTURECHANGED (before default processing): a hovering control gives the capture back
+// and is repainted; the hover itself ends only when the pointer is seen elsewhere.
+void ReleaseCaptureOfHover(CWnd& control, BOOL hovering);
