@@ -3,7 +3,8 @@
 // snapshot of it. From the top:
 //   rows [0, band)          white: the known top row, for orientation checks;
 //   rows [band, 2 band)     the frame counter, 32 cells MSB first, white = 1, black = 0;
-//   middle rows             eight colour bars moved right by 8 pixels per frame;
+//   middle rows             a camera-like scene (gradients, shapes, texture, noise) a
+//                           quarter wider than the frame, panned 2 pixels a frame and back;
 //   rows [h - band, h)      black.
 // band = 8 rows (fewer for pictures under 64 rows). No Windows header.
 #include <cstddef>
