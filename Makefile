@@ -3,13 +3,15 @@
 #   make test    build both trees and run every test
 #   make bench   build the benchmarks (optimised, no sanitizers) and run them
 #   make soak    the long runs of the program (thousands of photos, hundreds of kills)
+#   make installer  the setup program DelmHalvoSetup.exe, from a Release build
 BUILD   ?= build
 WINDOWS := $(BUILD)/windows
 NATIVE  := $(BUILD)/native
 BENCH   := $(BUILD)/bench
+RELEASE := $(BUILD)/release
 JOBS    ?= $(shell nproc)
 
-.PHONY: setup windows native run test test-native test-windows soak bench clean
+.PHONY: setup windows native run test test-native test-windows soak bench installer clean
 
 setup:
 	@scripts/setup.sh
@@ -50,6 +52,11 @@ bench: setup
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 	cmake --build $(BENCH)/windows -j $(JOBS)
 	scripts/bench.sh $(BENCH)
+
+installer: setup
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build $(RELEASE) -j $(JOBS) --target installer
+	@echo "installer: $(RELEASE)/DelmHalvoSetup.exe"
 
 clean:
 	rm -rf $(BUILD)

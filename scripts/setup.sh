@@ -12,6 +12,7 @@ packages=(
   wine64 xvfb xauth               # running the Windows programs and tests
   imagemagick                     # screenshots of the running program
   xdotool                         # real X input in end-to-end tests
+  nsis                            # the setup program
 )
 
 missing=()

@@ -20,7 +20,11 @@ std::wstring BinDir() {
 
 std::unique_ptr<ProgramUnderTest> ProgramUnderTest::Start(const std::wstring& exeName, const std::wstring& workingDir,
                                                          const std::wstring& arguments) {
-    const std::wstring exe = BinDir() + L"\\" + exeName;
+    return StartFile(BinDir() + L"\\" + exeName, workingDir, arguments);
+}
+
+std::unique_ptr<ProgramUnderTest> ProgramUnderTest::StartFile(const std::wstring& exe, const std::wstring& workingDir,
+                                                             const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};

@@ -21,6 +21,9 @@ public:
     // created.
     static std::unique_ptr<ProgramUnderTest> Start(const std::wstring& exeName, const std::wstring& workingDir,
                                                    const std::wstring& arguments = L"");
+    // The same for the program at the full path `exePath`.
+    static std::unique_ptr<ProgramUnderTest> StartFile(const std::wstring& exePath, const std::wstring& workingDir,
+                                                       const std::wstring& arguments = L"");
     // A program that is still running when its test ends is terminated.
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
