@@ -1,43 +1,58 @@
 #!/usr/bin/env bash
-# Starts the camera program under Wine in the private world of the build folder BUILD:
-# on the caller's display when there is one, else on a virtual display, where a
-# screenshot is taken and its path printed.
-#   run.sh BUILD
+# The demo: the camera program and the camera button utility under Wine, in the private
+# world of the build folder BUILD, on the virtual camera and the simulated camera driver.
+#  - With a display: both run on it until the camera window is closed.
+#  - Without one: on a virtual display, demo_tour.exe takes two photos with real clicks and
+#    presses the camera's button; a screenshot of both windows is written and its path
+#    printed.
+#   run.sh BUILD        (DH_DEMO_SHOT=path.png|.jpg chooses where the screenshot goes)
 set -euo pipefail
 build=$(realpath "${1:?Windows build folder}")
+[[ -z ${DH_DEMO_SHOT:-} ]] || DH_DEMO_SHOT=$(realpath -m "$DH_DEMO_SHOT")
 here=$(dirname "$(realpath "$0")")
 world=$build/run
 bin=$build/bin
+say() { echo "run: $*"; }
 
 if [[ -n ${DISPLAY:-} ]]; then
-  "$here/wine-session.sh" start "$world" --display
+  "$here/wine-session.sh" start "$world" --display >/dev/null
 else
-  "$here/wine-session.sh" start "$world"
+  "$here/wine-session.sh" start "$world" >/dev/null
 fi
-trap '"$here/wine-session.sh" stop "$world"' EXIT
+trap '"$here/wine-session.sh" stop "$world" >/dev/null 2>&1' EXIT
+wine() { "$here/wine-run.sh" "$world" "$@"; }
 
-# The demo camera and the effect filter, registered in this world only.
-for component in "$bin"/VirtualCamera.dll "$bin"/KorvEffect.ax; do
-  [[ -f $component ]] || continue
-  "$here/wine-run.sh" "$world" regsvr32 /s "$("$here/wine-run.sh" "$world" winepath -w "$component" 2>/dev/null)" || true
+# The demo camera, its driver and the effect filter, in this world only.
+for component in VirtualCamera.dll KorvEffect.ax; do
+  wine regsvr32 /s "$(wine winepath -w "$bin/$component" 2>/dev/null)"
 done
+wine "$bin/SimulatedDriver.exe" install uvc >/dev/null
 
-mkdir -p "$world/cwd"
+# Each demo starts without photos (the Pictures folder is in the world's HOME, emptied too).
+rm -rf "$world/cwd" && mkdir -p "$world/cwd"
 cd "$world/cwd"
+DH_WINE_TIMEOUT=86400 wine "$bin/DelmHalvoUVC.exe" &
+
 if [[ -n ${DISPLAY:-} ]]; then
-  echo "run: starting tesk60.exe on $DISPLAY (close its window to end)"
-  DH_WINE_TIMEOUT=86400 "$here/wine-run.sh" "$world" "$bin/tesk60.exe"
-else
-  source "$world/session.env"
-  DH_WINE_TIMEOUT=60 "$here/wine-run.sh" "$world" "$bin/tesk60.exe" &
-  sleep "${DH_RUN_SECONDS:-8}"
-  shot=$build/tesk60-screenshot.png
-  # The camera window's X window is its client area (no window manager draws a frame).
-  geometry=$(DISPLAY=$DISPLAY xdotool search --limit 1 --name '^Delm Halvo$' getwindowgeometry --shell 2>/dev/null | tr '\n' ' ')
-  crop=()
-  if [[ $geometry =~ X=([0-9]+).*Y=([0-9]+).*WIDTH=([0-9]+).*HEIGHT=([0-9]+) ]]; then
-    crop=(-crop "${BASH_REMATCH[3]}x${BASH_REMATCH[4]}+${BASH_REMATCH[1]}+${BASH_REMATCH[2]}" +repage)
-  fi
-  DISPLAY=$DISPLAY import -window root "${crop[@]}" "$shot"
-  echo "run: no display; tesk60.exe ran on a virtual display. Screenshot: $shot"
+  say "the camera window opens on $DISPLAY; close it to end."
+  say "the camera's button: $here/wine-run.sh $world $bin/SimulatedDriver.exe press (release to let go)"
+  DH_WINE_TIMEOUT=86400 wine "$bin/tesk60.exe" || true
+  exit 0
 fi
+
+say "no display: running on a virtual display"
+DH_WINE_TIMEOUT=120 wine "$bin/tesk60.exe" &
+tour=$(DH_WINE_TIMEOUT=90 wine "$bin/demo_tour.exe" | tr -d '\r') || {
+  echo "$tour"
+  say "the demo did not get through; see the lines above"
+  exit 1
+}
+grep -v '^area ' <<<"$tour" || true
+shot=$(realpath -m "${DH_DEMO_SHOT:-$build/delm-halvo-demo.png}")
+crop=()
+if [[ $tour =~ area\ ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) ]]; then
+  crop=(-crop "${BASH_REMATCH[1]}x${BASH_REMATCH[2]}+${BASH_REMATCH[3]}+${BASH_REMATCH[4]}" +repage)
+fi
+source "$world/session.env"
+DISPLAY=$DISPLAY import -window root "${crop[@]}" -quality 90 "$shot"
+say "screenshot of the camera window and the camera panel: $shot"
