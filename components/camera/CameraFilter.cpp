@@ -6,8 +6,10 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "components/camera/CameraPropertyPage.h"
+#include "components/camera/MjpegPicture.h"
 #include "components/camera/TestPicture.h"
 #include "framework/ComPtr.h"
 
@@ -20,33 +22,42 @@ using filterkit::PixelFormat;
 
 constexpr REFERENCE_TIME kFrameDuration = 333333;  // 30 frames/s in 100 ns units
 
-const GUID& Subtype(PixelFormat format) {
+const GUID& Subtype(StreamFormat format) {
     switch (format) {
-        case PixelFormat::Rgb32: return MEDIASUBTYPE_RGB32;
-        case PixelFormat::Rgb24: return MEDIASUBTYPE_RGB24;
-        case PixelFormat::Yuy2: return MEDIASUBTYPE_YUY2;
+        case StreamFormat::Rgb32: return MEDIASUBTYPE_RGB32;
+        case StreamFormat::Rgb24: return MEDIASUBTYPE_RGB24;
+        case StreamFormat::Yuy2: return MEDIASUBTYPE_YUY2;
+        case StreamFormat::Mjpg: return MEDIASUBTYPE_MJPG;
     }
     return MEDIASUBTYPE_RGB32;
 }
 
-MediaType MakeVideoType(PixelFormat format, FrameSize size, REFERENCE_TIME duration) {
-    FrameLayout layout;
-    filterkit::MakeFrameLayout(format, size.width, size.height, layout);
-    const DWORD bytes = static_cast<DWORD>(filterkit::FrameBytes(layout));
+MediaType MakeVideoType(StreamFormat format, FrameSize size, REFERENCE_TIME duration) {
+    const std::optional<PixelFormat> pixels = PixelsOf(format);
     VIDEOINFOHEADER vih = {};
-    vih.AvgTimePerFrame = duration;
-    vih.dwBitRate = duration ? static_cast<DWORD>(static_cast<unsigned long long>(bytes) * 8 * 10000000 / duration) : 0;
     vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     vih.bmiHeader.biWidth = size.width;
     vih.bmiHeader.biHeight = size.height;
     vih.bmiHeader.biPlanes = 1;
-    vih.bmiHeader.biBitCount = static_cast<WORD>(filterkit::BytesPerPixel(format) * 8);
-    vih.bmiHeader.biCompression = format == PixelFormat::Yuy2 ? MAKEFOURCC('Y', 'U', 'Y', '2') : BI_RGB;
+    DWORD bytes = 0;
+    if (pixels) {
+        FrameLayout layout;
+        filterkit::MakeFrameLayout(*pixels, size.width, size.height, layout);
+        bytes = static_cast<DWORD>(filterkit::FrameBytes(layout));
+        vih.bmiHeader.biBitCount = static_cast<WORD>(filterkit::BytesPerPixel(*pixels) * 8);
+        vih.bmiHeader.biCompression = *pixels == PixelFormat::Yuy2 ? MAKEFOURCC('Y', 'U', 'Y', '2') : BI_RGB;
+    } else {
+        bytes = static_cast<DWORD>(MjpegFrameBound(size.width, size.height));
+        vih.bmiHeader.biBitCount = 24;
+        vih.bmiHeader.biCompression = MAKEFOURCC('M', 'J', 'P', 'G');
+    }
+    vih.AvgTimePerFrame = duration;
+    vih.dwBitRate = duration ? static_cast<DWORD>(static_cast<unsigned long long>(bytes) * 8 * 10000000 / duration) : 0;
     vih.bmiHeader.biSizeImage = bytes;
     MediaType mt;
     mt.Raw()->majortype = MEDIATYPE_Video;
     mt.Raw()->subtype = Subtype(format);
-    mt.Raw()->bFixedSizeSamples = TRUE;
+    mt.Raw()->bFixedSizeSamples = pixels ? TRUE : FALSE;
     mt.Raw()->lSampleSize = bytes;
     mt.SetFormat(FORMAT_VideoInfo, &vih, sizeof(vih));
     return mt;
@@ -54,8 +65,8 @@ MediaType MakeVideoType(PixelFormat format, FrameSize size, REFERENCE_TIME durat
 
 std::vector<MediaType> MakeOffer(const StreamSettings& settings, REFERENCE_TIME duration) {
     std::vector<MediaType> offer;
-    for (PixelFormat format : settings.formats)
-        for (FrameSize size : settings.sizes) offer.push_back(MakeVideoType(format, size, duration));
+    for (const OfferEntry& entry : MakeOfferList(settings.formats, settings.sizes, settings.rawSizeLimit))
+        offer.push_back(MakeVideoType(entry.format, entry.size, duration));
     return offer;
 }
 
@@ -75,15 +86,31 @@ int FindInList(const std::vector<MediaType>& offer, const AM_MEDIA_TYPE& mt) {
     return -1;
 }
 
-bool LayoutOf(const AM_MEDIA_TYPE& mt, FrameLayout& layout) {
+// One frame of a connected type: its size, its pixels (none for MJPEG) and the buffer it
+// takes. None for a type the camera cannot send.
+struct FrameShape {
+    FrameSize size;
+    std::optional<FrameLayout> layout;
+    size_t bytes;
+};
+std::optional<FrameShape> ShapeOf(const AM_MEDIA_TYPE& mt) {
     const VIDEOINFOHEADER* vih = filterkit::VideoInfo(mt);
-    if (!vih) return false;
+    if (!vih) return std::nullopt;
+    const LONG width = vih->bmiHeader.biWidth, height = vih->bmiHeader.biHeight;
+    if (mt.subtype == MEDIASUBTYPE_MJPG) {
+        // The same size limit as uncompressed frames have.
+        FrameLayout limit;
+        if (!filterkit::MakeFrameLayout(PixelFormat::Rgb24, width, height, limit)) return std::nullopt;
+        return FrameShape{{limit.width, limit.height}, std::nullopt, MjpegFrameBound(limit.width, limit.height)};
+    }
     PixelFormat format = PixelFormat::Rgb32;
     if (mt.subtype == MEDIASUBTYPE_YUY2)
         format = PixelFormat::Yuy2;
     else if (mt.subtype == MEDIASUBTYPE_RGB24)
         format = PixelFormat::Rgb24;
-    return filterkit::MakeFrameLayout(format, vih->bmiHeader.biWidth, vih->bmiHeader.biHeight, layout);
+    FrameLayout layout;
+    if (!filterkit::MakeFrameLayout(format, width, height, layout)) return std::nullopt;
+    return FrameShape{{layout.width, layout.height}, layout, filterkit::FrameBytes(layout)};
 }
 
 long MaxBytes(const std::vector<MediaType>& offer) {
@@ -157,8 +184,8 @@ HRESULT CapturePin::GetMediaType(int index, MediaType& out) {
 void CapturePin::GetBufferProperties(ALLOCATOR_PROPERTIES& props) {
     if (props.cBuffers < 3) props.cBuffers = 3;
     // From the picture size, not lSampleSize: a type proposed by the receiver may leave it 0.
-    FrameLayout layout;
-    const long bytes = LayoutOf(m_type.Get(), layout) ? static_cast<long>(filterkit::FrameBytes(layout)) : 0;
+    const std::optional<FrameShape> shape = ShapeOf(m_type.Get());
+    const long bytes = shape ? static_cast<long>(shape->bytes) : 0;
     if (props.cbBuffer < bytes) props.cbBuffer = bytes;
 }
 
@@ -396,12 +423,18 @@ HRESULT CameraFilter::DeliverFrame() {
     ComPtr<IMediaSample> sample;
     HRESULT hr = allocator->GetBuffer(sample.Put(), nullptr, nullptr, 0);
     if (FAILED(hr)) return hr;
-    FrameLayout layout;
-    if (!LayoutOf(m_capture.ConnectedType().Get(), layout)) return E_UNEXPECTED;
+    const std::optional<FrameShape> shape = ShapeOf(m_capture.ConnectedType().Get());
+    if (!shape) return E_UNEXPECTED;
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
-    const size_t bytes = filterkit::FrameBytes(layout);
-    if (!RenderTestPicture(layout, m_frame, data, static_cast<size_t>(sample->GetSize()))) return E_UNEXPECTED;
+    const auto capacity = static_cast<size_t>(sample->GetSize());
+    size_t bytes = shape->bytes;
+    if (shape->layout) {
+        if (!RenderTestPicture(*shape->layout, m_frame, data, capacity)) return E_UNEXPECTED;
+    } else {
+        bytes = m_mjpeg.Render(shape->size.width, shape->size.height, m_frame, data, capacity);
+        if (bytes == 0) return E_UNEXPECTED;
+    }
     sample->SetActualDataLength(static_cast<long>(bytes));
     // No time stamps: a live preview is shown as it arrives.
     sample->SetTime(nullptr, nullptr);

@@ -20,6 +20,7 @@
 
 #include "components/camera/CameraControls.h"
 #include "components/camera/CameraRegistry.h"
+#include "components/camera/MjpegPicture.h"
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
 
@@ -132,6 +133,7 @@ private:
     bool m_exit = false;     // guarded by m_streamLock
     std::thread m_thread;
     uint32_t m_frame = 0;
+    MjpegPicture m_mjpeg;  // the streaming thread's
     DWORD m_delivered = 0;
     std::atomic<bool> m_unplugged{false};
 };

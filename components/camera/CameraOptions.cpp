@@ -33,8 +33,16 @@ bool ParseNumber(const std::wstring& text, int& value) {
 
 std::vector<FrameSize> DefaultSizes() { return {{320, 240}, {640, 480}, {1280, 1024}}; }
 
-std::vector<filterkit::PixelFormat> DefaultFormats() {
-    return {filterkit::PixelFormat::Yuy2, filterkit::PixelFormat::Rgb32};
+std::vector<StreamFormat> DefaultFormats() { return {StreamFormat::Yuy2, StreamFormat::Rgb32}; }
+
+std::optional<filterkit::PixelFormat> PixelsOf(StreamFormat format) {
+    switch (format) {
+        case StreamFormat::Yuy2: return filterkit::PixelFormat::Yuy2;
+        case StreamFormat::Rgb32: return filterkit::PixelFormat::Rgb32;
+        case StreamFormat::Rgb24: return filterkit::PixelFormat::Rgb24;
+        case StreamFormat::Mjpg: break;
+    }
+    return std::nullopt;
 }
 
 std::vector<FrameSize> ParseSizes(const std::wstring& text) {
@@ -52,19 +60,31 @@ std::vector<FrameSize> ParseSizes(const std::wstring& text) {
     return sizes;
 }
 
-std::vector<filterkit::PixelFormat> ParseFormats(const std::wstring& text) {
+std::vector<StreamFormat> ParseFormats(const std::wstring& text) {
     const std::vector<std::wstring> items = SplitList(text);
     if (items.empty()) return DefaultFormats();
-    std::vector<filterkit::PixelFormat> formats;
+    std::vector<StreamFormat> formats;
     for (const std::wstring& item : items) {
         if (item == L"YUY2")
-            formats.push_back(filterkit::PixelFormat::Yuy2);
+            formats.push_back(StreamFormat::Yuy2);
         else if (item == L"RGB32")
-            formats.push_back(filterkit::PixelFormat::Rgb32);
+            formats.push_back(StreamFormat::Rgb32);
         else if (item == L"RGB24")
-            formats.push_back(filterkit::PixelFormat::Rgb24);
+            formats.push_back(StreamFormat::Rgb24);
+        else if (item == L"MJPG")
+            formats.push_back(StreamFormat::Mjpg);
     }
     return formats;
+}
+
+std::vector<OfferEntry> MakeOfferList(const std::vector<StreamFormat>& formats, const std::vector<FrameSize>& sizes,
+                                      std::optional<FrameSize> rawLimit) {
+    const auto pixels = [](FrameSize size) { return static_cast<long long>(size.width) * size.height; };
+    std::vector<OfferEntry> offer;
+    for (StreamFormat format : formats)
+        for (FrameSize size : sizes)
+            if (!PixelsOf(format) || !rawLimit || pixels(size) <= pixels(*rawLimit)) offer.push_back({format, size});
+    return offer;
 }
 
 }  // namespace camera

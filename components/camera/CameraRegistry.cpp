@@ -97,6 +97,10 @@ StreamSettings ReadStreamSettings() {
     std::wstring text;
     if (ReadString(key.Get(), L"Sizes", text)) settings.sizes = ParseSizes(text);
     if (ReadString(key.Get(), L"Formats", text)) settings.formats = ParseFormats(text);
+    if (ReadString(key.Get(), L"RawSizeLimit", text) && !text.empty()) {
+        const std::vector<FrameSize> limit = ParseSizes(text);
+        if (!limit.empty()) settings.rawSizeLimit = limit.front();
+    }
     // An offer that parses to nothing falls back to the default rather than to no pin types.
     if (settings.sizes.empty()) settings.sizes = DefaultSizes();
     if (settings.formats.empty()) settings.formats = DefaultFormats();

@@ -13,8 +13,10 @@
 //   "NoDevicePath"  REG_DWORD  1: register without a "DevicePath" value (default 0)
 // Read whenever a camera filter object is created:
 //   "Sizes"         REG_SZ     capture sizes in offer order, "320x240,640x480,1280x1024"
-//   "Formats"       REG_SZ     pixel formats in offer order: YUY2, RGB32, RGB24
+//   "Formats"       REG_SZ     stream formats in offer order: YUY2, RGB32, RGB24, MJPG
 //                              (default "YUY2,RGB32"); every format comes in every size
+//   "RawSizeLimit"  REG_SZ     e.g. "640x480": uncompressed formats only in sizes of at
+//                              most this many pixels, larger sizes only as MJPEG
 // Read at every Stop -> Pause:
 //   "Busy"          REG_DWORD  1: Pause and Run fail with HRESULT_FROM_WIN32(ERROR_BUSY),
 //                              as for a camera held by another program
@@ -59,7 +61,8 @@ struct RegistrationSettings {
 
 struct StreamSettings {
     std::vector<FrameSize> sizes = DefaultSizes();
-    std::vector<filterkit::PixelFormat> formats = DefaultFormats();
+    std::vector<StreamFormat> formats = DefaultFormats();
+    std::optional<FrameSize> rawSizeLimit;
 };
 
 struct RunSettings {

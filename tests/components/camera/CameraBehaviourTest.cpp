@@ -133,6 +133,38 @@ TEST_F(CameraTest, OtherSizesAndFormatsComeFromTheSettingsKey) {
     EXPECT_EQ(caps.MaxOutputSize.cy, 600);
 }
 
+TEST_F(CameraTest, AnMjpegCameraOffersItsLargestSizeOnlyAsMjpeg) {
+    m_settings.Set(L"Formats", L"MJPG,YUY2");
+    m_settings.Set(L"RawSizeLimit", L"640x480");
+    m_camera = BindVirtualCamera();
+    ComPtr<IAMStreamConfig> config = Config();
+    ASSERT_TRUE(config);
+    int count = 0, size = 0;
+    ASSERT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
+    ASSERT_EQ(count, 5) << "three MJPEG sizes, two uncompressed";
+    AM_MEDIA_TYPE* raw = nullptr;
+    VIDEO_STREAM_CONFIG_CAPS caps = {};
+    ASSERT_EQ(config->GetStreamCaps(4, &raw, reinterpret_cast<BYTE*>(&caps)), S_OK);
+    TypePtr largestRaw(raw);
+    EXPECT_EQ(largestRaw->subtype, MEDIASUBTYPE_YUY2);
+    EXPECT_EQ(Vih(largestRaw.get()).bmiHeader.biWidth, 640);
+    ASSERT_EQ(config->GetStreamCaps(2, &raw, reinterpret_cast<BYTE*>(&caps)), S_OK);
+    TypePtr mjpeg(raw);
+    EXPECT_EQ(mjpeg->subtype, MEDIASUBTYPE_MJPG);
+    EXPECT_FALSE(mjpeg->bFixedSizeSamples);
+    EXPECT_EQ(Vih(mjpeg.get()).bmiHeader.biCompression, MAKEFOURCC('M', 'J', 'P', 'G'));
+    EXPECT_EQ(Vih(mjpeg.get()).bmiHeader.biBitCount, 24);
+    EXPECT_EQ(Vih(mjpeg.get()).bmiHeader.biWidth, 1280);
+    EXPECT_EQ(Vih(mjpeg.get()).bmiHeader.biHeight, 1024);
+    EXPECT_EQ(caps.MaxOutputSize.cx, 1280);
+    // As the capture engine asks for the "1.3M" size: the current (first) format resized.
+    EXPECT_EQ(SetCaptureSize(m_camera.Get(), 1280, 1024), S_OK);
+    ASSERT_EQ(config->GetFormat(&raw), S_OK);
+    TypePtr chosen(raw);
+    EXPECT_EQ(chosen->subtype, MEDIASUBTYPE_MJPG);
+    EXPECT_EQ(Vih(chosen.get()).bmiHeader.biWidth, 1280);
+}
+
 TEST_F(CameraTest, PinsReportTheirCategoryAndTheStillPinHasNoFrameDuration) {
     m_camera = BindVirtualCamera();
     const GUID expected[] = {PIN_CATEGORY_CAPTURE, PIN_CATEGORY_STILL};

@@ -2,10 +2,16 @@
 // parsing of the camera's offer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "components/camera/CameraOptions.h"
+#include "components/camera/MjpegPicture.h"
 #include "components/camera/TestPicture.h"
+#include "components/japi2/testing/ReferenceCodec.h"
 
 namespace camera {
 namespace {
@@ -67,11 +73,59 @@ TEST(CameraOptionsTest, SizesParseInOrderAndBadEntriesAreSkipped) {
 }
 
 TEST(CameraOptionsTest, FormatsAreCaseInsensitiveAndUnknownOnesSkipped) {
-    const std::vector<PixelFormat> formats = ParseFormats(L"rgb24,MJPG,Yuy2");
-    ASSERT_EQ(formats.size(), 2u);
-    EXPECT_EQ(formats[0], PixelFormat::Rgb24);
-    EXPECT_EQ(formats[1], PixelFormat::Yuy2);
+    const std::vector<StreamFormat> formats = ParseFormats(L"rgb24,H264,Mjpg,Yuy2");
+    EXPECT_EQ(formats, (std::vector<StreamFormat>{StreamFormat::Rgb24, StreamFormat::Mjpg, StreamFormat::Yuy2}));
     EXPECT_EQ(ParseFormats(L""), DefaultFormats());
+}
+
+TEST(CameraOptionsTest, ARawSizeLimitLeavesLargerSizesToMjpegOnly) {
+    const std::vector<FrameSize> sizes = {{320, 240}, {640, 480}, {1280, 1024}};
+    const auto offered = [&](std::vector<StreamFormat> formats, std::optional<FrameSize> limit) {
+        std::string list;
+        for (const OfferEntry& e : MakeOfferList(formats, sizes, limit))
+            list += (e.format == StreamFormat::Mjpg ? "M" : "R") + std::to_string(e.size.width) + " ";
+        return list;
+    };
+    const std::vector<StreamFormat> both = {StreamFormat::Yuy2, StreamFormat::Mjpg};
+    EXPECT_EQ(offered(both, std::nullopt), "R320 R640 R1280 M320 M640 M1280 ");
+    EXPECT_EQ(offered(both, FrameSize{640, 480}), "R320 R640 M320 M640 M1280 ");
+    EXPECT_EQ(offered(both, FrameSize{480, 640}), "R320 R640 M320 M640 M1280 ") << "a limit counts pixels";
+    EXPECT_EQ(offered(both, FrameSize{638, 480}), "R320 M320 M640 M1280 ");
+    EXPECT_EQ(offered({StreamFormat::Mjpg}, FrameSize{2, 2}), "M320 M640 M1280 ");
+}
+
+TEST(MjpegPictureTest, FramesAreJpegsOfTheTestPictureThatFitOrAreRefused) {
+    MjpegPicture mjpeg;
+    std::vector<uint8_t> frame(MjpegFrameBound(320, 240));
+    const size_t bytes = mjpeg.Render(320, 240, 7, frame.data(), frame.size());
+    ASSERT_GT(bytes, 1000u);
+    EXPECT_LT(bytes, frame.size() / 4) << "a camera picture's JPEG is a fraction of its bound";
+    EXPECT_EQ(frame[0], 0xFF);
+    EXPECT_EQ(frame[1], 0xD8);
+    EXPECT_EQ(frame[bytes - 2], 0xFF);
+    EXPECT_EQ(frame[bytes - 1], 0xD9);
+
+    const japi2::testing::Decoded decoded =
+        japi2::testing::DecodeReference(std::vector<uint8_t>(frame.begin(), frame.begin() + bytes));
+    ASSERT_TRUE(decoded.ok) << decoded.error;
+    const japi2::testing::Picture& picture = decoded.picture;
+    ASSERT_EQ(picture.width, 320);
+    ASSERT_EQ(picture.height, 240);
+    std::vector<uint8_t> bgra(320 * 240 * 4, 0xFF);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            std::copy_n(picture.Row(239 - y) + 3 * x, 3, &bgra[(static_cast<size_t>(y) * 320 + x) * 4]);
+    uint32_t counter = 0;
+    ASSERT_TRUE(ReadFrameCounter(bgra.data(), 320, 240, counter));
+    EXPECT_EQ(counter, 7u);
+    EXPECT_TRUE(HasTestPictureOrientation(bgra.data(), 320, 240, 24));
+    const std::vector<uint8_t> original = Snapshot(PixelFormat::Rgb32, 320, 240, 7);
+    double error = 0;
+    for (size_t i = 0; i < bgra.size(); ++i) error += std::abs(int(bgra[i]) - int(original[i]));
+    EXPECT_LT(error / bgra.size(), 3.0) << "mean difference from the uncompressed frame";
+
+    EXPECT_EQ(mjpeg.Render(320, 240, 7, frame.data(), bytes - 1), 0u) << "no room: no frame";
+    EXPECT_EQ(mjpeg.Render(0, 240, 7, frame.data(), frame.size()), 0u);
 }
 
 }  // namespace
