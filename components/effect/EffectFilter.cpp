@@ -3,6 +3,7 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
+#include "components/filterkit/SampleProperties.h"
 #include "framework/ComPtr.h"
 
 namespace effect {
@@ -221,14 +222,7 @@ HRESULT EffectFilter::DeliverConverted(IMediaSample* sample, const BYTE* data, l
     // A short input sample is dropped, not converted from beyond its end.
     if (!filterkit::ConvertToBottomUpRgb32(data, static_cast<size_t>(bytes), in, target, outBytes)) return S_OK;
     out->SetActualDataLength(static_cast<long>(outBytes));
-    REFERENCE_TIME start = 0, stop = 0;
-    if (sample->GetTime(&start, &stop) == S_OK)
-        out->SetTime(&start, &stop);
-    else
-        out->SetTime(nullptr, nullptr);
-    out->SetSyncPoint(TRUE);
-    out->SetDiscontinuity(sample->IsDiscontinuity() == S_OK);
-    out->SetPreroll(sample->IsPreroll() == S_OK);
+    filterkit::CopySampleProperties(sample, out.Get());
     return m_output.Deliver(out.Get());
 }
 
