@@ -55,6 +55,12 @@ Decoded DecodeReference(const std::vector<uint8_t>& jpeg) {
 }
 
 std::vector<uint8_t> EncodeReference(const Picture& picture, int quality) {
+    ReferenceOptions options;
+    options.quality = quality;
+    return EncodeReference(picture, options);
+}
+
+std::vector<uint8_t> EncodeReference(const Picture& picture, const ReferenceOptions& options) {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
     info.err = jpeg_std_error(&error);
@@ -67,10 +73,12 @@ std::vector<uint8_t> EncodeReference(const Picture& picture, int quality) {
     info.input_components = 3;
     info.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
+    if (options.grey) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+    jpeg_set_quality(&info, options.quality, TRUE);
     info.optimize_coding = FALSE;
-    info.comp_info[0].h_samp_factor = 2;
-    info.comp_info[0].v_samp_factor = 2;
+    info.restart_interval = static_cast<unsigned int>(options.restartInterval);
+    info.comp_info[0].h_samp_factor = options.grey ? 1 : options.lumaH;
+    info.comp_info[0].v_samp_factor = options.grey ? 1 : options.lumaV;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(picture.Row(static_cast<int>(info.next_scanline)));

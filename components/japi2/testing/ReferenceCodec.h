@@ -21,4 +21,14 @@ Decoded DecodeReference(const std::vector<uint8_t>& jpeg);
 // DCT (the library's default).
 std::vector<uint8_t> EncodeReference(const Picture& picture, int quality);
 
+// The same with a choice of luma sampling (chroma is always 1 x 1), grey (one component,
+// the picture's luma) and a restart interval in MCUs.
+struct ReferenceOptions {
+    int quality = 90;
+    int lumaH = 2, lumaV = 2;
+    bool grey = false;
+    int restartInterval = 0;
+};
+std::vector<uint8_t> EncodeReference(const Picture& picture, const ReferenceOptions& options);
+
 }  // namespace japi2::testing
