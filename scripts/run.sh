@@ -22,8 +22,8 @@ fi
 trap '"$here/wine-session.sh" stop "$world" >/dev/null 2>&1' EXIT
 wine() { "$here/wine-run.sh" "$world" "$@"; }
 
-# The demo camera, its driver and the effect filter, in this world only.
-for component in VirtualCamera.dll KorvEffect.ax; do
+# The demo camera, its driver, the effect filter and an MJPEG decompressor, in this world only.
+for component in VirtualCamera.dll KorvEffect.ax MjpegDecompressor.ax; do
   wine regsvr32 /s "$(wine winepath -w "$bin/$component" 2>/dev/null)"
 done
 wine "$bin/SimulatedDriver.exe" install uvc >/dev/null

@@ -4,13 +4,16 @@
 #include "VirtualCameraSupport.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "capture/TeskLib.h"
+#include "components/camera/TestPicture.h"
 #include "tests/components/support/ComponentWorld.h"
 
 namespace {
 
 using components_test::CameraSettings;
+using components_test::DecompressorDll;
 using components_test::EffectDll;
 
 const bool kEnvironment = (components_test::InstallComponentEnvironment(), true);
@@ -124,6 +127,39 @@ TEST_F(VirtualCameraTest, UnpluggedCameraTakesNoSnapshotUntilItIsStartedAgain) {
     EXPECT_TRUE(lib.CanTakeSnapshot());
     EXPECT_EQ(lib.TakeSnapshot(), S_OK);
     EXPECT_TRUE(callback.Wait(5000));
+}
+
+// An MJPEG camera: the decompressor joins the graph between the camera and the effect
+// filter, at the size only MJPEG carries and at a size that also comes uncompressed, and
+// the snapshot is the test picture of the frame its counter names.
+TEST_F(VirtualCameraTest, AnMjpegCameraPreviewsThroughTheDecompressor) {
+    ASSERT_EQ(DecompressorDll().Register(), S_OK);
+    settings.Set(L"Formats", L"MJPG,YUY2");
+    settings.Set(L"RawSizeLimit", L"640x480");
+    ASSERT_EQ(lib.SelectVideoDevice(cameraIndex), S_OK);  // the camera reads its offer anew
+    for (const SIZE size : {SIZE{1280, 1024}, SIZE{640, 480}}) {
+        SCOPED_TRACE(size.cx);
+        lib.SetVideoSize(size.cx, size.cy);
+        SignallingCallback callback;
+        ASSERT_TRUE(SUCCEEDED(lib.StartPreview(&callback)));
+        EXPECT_EQ(DecompressorDll().LiveObjects(), 1);
+        ASSERT_EQ(lib.TakeSnapshot(), S_OK);
+        ASSERT_TRUE(callback.Wait(5000));
+        ASSERT_EQ(callback.width, size.cx);
+        ASSERT_EQ(callback.height, size.cy);
+        uint32_t frame = 0;
+        ASSERT_TRUE(camera::ReadFrameCounter(callback.pixels.data(), size.cx, size.cy, frame));
+        filterkit::FrameLayout layout;
+        ASSERT_TRUE(filterkit::MakeFrameLayout(filterkit::PixelFormat::Rgb32, size.cx, size.cy, layout));
+        std::vector<BYTE> expected(filterkit::FrameBytes(layout));
+        ASSERT_TRUE(camera::RenderTestPicture(layout, frame, expected.data(), expected.size()));
+        double difference = 0;
+        for (size_t i = 0; i < expected.size(); ++i) difference += std::abs(int(expected[i]) - int(callback.pixels[i]));
+        EXPECT_LT(difference / expected.size(), 3.0) << "mean difference from frame " << frame;
+        lib.CloseAll();
+        EXPECT_EQ(DecompressorDll().LiveObjects(), 0);
+    }
+    EXPECT_EQ(DecompressorDll().Unregister(), S_OK);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // back from the screen, what it stored from the files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "components/camera/TestPicture.h"
+#include "components/mjpeg/MjpegDecoder.h"
 #include "controller/SettingsCodec.h"
 #include "framework/Handles.h"
 #include "resources/resource.h"
@@ -231,4 +234,58 @@ TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhot
     ASSERT_TRUE(TakePhoto(2));
     EXPECT_EQ(Items()[1].header.biWidth, 1280);
     EXPECT_EQ(Items()[1].header.biHeight, 1024);
+}
+
+namespace {
+
+// A camera that sends only MJPEG, as most USB cameras do at 1280 x 1024: the program runs its
+// preview and its photos through the test world's MJPEG decompressor.
+class MjpegCameraWindow : public CameraWindow {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(components_test::DecompressorDll().Register(), S_OK);
+        cameraSettings.Set(L"Formats", L"MJPG");
+        CameraWindow::SetUp();
+    }
+    void TearDown() override {
+        CameraWindow::TearDown();
+        EXPECT_EQ(components_test::DecompressorDll().Unregister(), S_OK);
+    }
+    // A row of pixels across the middle of the live picture.
+    std::vector<COLORREF> MiddleRow() {
+        std::vector<COLORREF> row;
+        for (int x = 8; x < 640; x += 16) row.push_back(ScreenPixel(frame, POINT{x, 240}));
+        return row;
+    }
+};
+
+}  // namespace
+
+TEST_F(MjpegCameraWindow, ThePictureMovesAndA13MPhotoIsTheCamerasFrame) {
+    const std::vector<COLORREF> before = MiddleRow();
+    EXPECT_TRUE(WaitUntil([&] { return MiddleRow() != before; }, 5000)) << "the live picture moves";
+
+    ASSERT_TRUE(ChooseResolution(2));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(Control(IDC_RESOLUTION), CB_GETCURSEL, 0, 0) == 2; }, 5000));
+    ASSERT_TRUE(TakePhoto(1));
+    const auto jpeg = ReadFileBytes(Narrow(ItemPath(Items()[0])));
+    ASSERT_TRUE(jpeg);
+    const mjpeg::JpegInfo info = mjpeg::ReadJpegInfo(jpeg->data(), jpeg->size()).info;
+    ASSERT_EQ(info.width, 1280);
+    ASSERT_EQ(info.height, 1024);
+    std::vector<uint8_t> photo(1280 * 1024 * 4);
+    const mjpeg::OutputImage image{mjpeg::PixelFormat::Bgra32, photo.data(), photo.size(), 1280 * 4, true};
+    ASSERT_TRUE(mjpeg::Decode(jpeg->data(), jpeg->size(), image).Ok());
+
+    // The photo is the frame its counter names, through two JPEG generations (the camera's
+    // and the photo's).
+    uint32_t number = 0;
+    ASSERT_TRUE(camera::ReadFrameCounter(photo.data(), 1280, 1024, number));
+    filterkit::FrameLayout layout;
+    ASSERT_TRUE(filterkit::MakeFrameLayout(filterkit::PixelFormat::Rgb32, 1280, 1024, layout));
+    std::vector<uint8_t> expected(filterkit::FrameBytes(layout));
+    ASSERT_TRUE(camera::RenderTestPicture(layout, number, expected.data(), expected.size()));
+    double difference = 0;
+    for (size_t i = 0; i < expected.size(); ++i) difference += std::abs(int(expected[i]) - int(photo[i]));
+    EXPECT_LT(difference / expected.size(), 4.0) << "mean difference from frame " << number;
 }

@@ -43,6 +43,11 @@ ComponentDll& CameraDll() {
     return dll;
 }
 
+ComponentDll& DecompressorDll() {
+    static ComponentDll dll(L"MjpegDecompressor.ax");
+    return dll;
+}
+
 CameraSettings::CameraSettings() { Clear(); }
 CameraSettings::~CameraSettings() { Clear(); }
 

@@ -31,6 +31,8 @@ private:
 
 ComponentDll& EffectDll();
 ComponentDll& CameraDll();
+// The MJPEG decompressor of the test world: registered only by the tests of MJPEG cameras.
+ComponentDll& DecompressorDll();
 
 // Clears the camera's registry key on construction and destruction; Set writes values.
 class CameraSettings {
