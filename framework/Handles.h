@@ -54,6 +54,12 @@ struct FileHandleTraits {
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { ::CloseHandle(h); }
 };
+// FindFirstFileW reports failure as INVALID_HANDLE_VALUE, and its handle is closed by FindClose.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
 struct RegKeyTraits {
     using Type = HKEY;
     static Type Invalid() { return nullptr; }
@@ -88,6 +94,7 @@ struct IconTraits {
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
+using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
 using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;

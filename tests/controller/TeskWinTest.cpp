@@ -214,9 +214,9 @@ TEST_F(Controller, APhotoThatCannotBeStoredAddsNothingAndTouchesNoOtherFile) {
         EXPECT_FALSE(FileExists(L"C:\\Picture0001.jpg")) << c.what << ": nothing at the root of the drive";
         if (!folder.empty()) {
             WIN32_FIND_DATAW found;
-            HANDLE search = ::FindFirstFileW((folder.substr(0, folder.rfind(L'\\')) + L"\\Pictur*").c_str(), &found);
-            EXPECT_EQ(search, INVALID_HANDLE_VALUE) << c.what << ": no cut-off name";
-            if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+            UniqueFindHandle search(
+                ::FindFirstFileW((folder.substr(0, folder.rfind(L'\\')) + L"\\Pictur*").c_str(), &found));
+            EXPECT_FALSE(search) << c.what << ": no cut-off name";
             EXPECT_FALSE(FileExists(folder + L"\\Picture0001.jpg")) << c.what << ": no partial file";
         }
         if (c.what == std::string("a disk that fills up")) {

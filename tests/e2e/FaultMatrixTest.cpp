@@ -29,18 +29,6 @@ constexpr wchar_t kPicturesValue[] = L"My Pictures";
 
 std::wstring Widen(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::set<std::wstring> FilesIn(const std::wstring& folder) {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) names.insert(found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
 // A whole JPEG, or a bitmap file (a photo whose JPEG step failed stays one).
 bool IsReadablePicture(const std::wstring& path) {
     const auto bytes = ReadFileBytes(path);
@@ -327,7 +315,7 @@ TEST(FaultMatrix, KilledDuringABurstOfPhotosTheListStaysWholeAndTrue) {
         random = random * 1664525u + 1013904223u;
         const DWORD killAfterMs = (random >> 8) % 600;  // a photo takes some 40 ms
         ::Sleep(killAfterMs);
-        ASSERT_TRUE(RunUnixCommand("pkill -9 -f 'tesk60[.]exe'")) << "round " << round;
+        ASSERT_TRUE(RunUnixCommand("kill -9 " + PidsInThisWorld("tesk60[.]exe"))) << "round " << round;
         ASSERT_TRUE(run.Program().WaitForExit(10000)) << "round " << round;
 
         const auto bytes = ReadFileBytes(current + L"\\halvo.dat");

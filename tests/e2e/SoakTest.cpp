@@ -61,7 +61,7 @@ size_t HandleCount(DWORD processId) {
 long AnonymousKilobytes() {
     const std::string unixRecord = "/tmp/dh-soak-rss-" + std::to_string(::GetCurrentProcessId());
     const std::wstring record = WindowsPathOf(unixRecord);
-    if (!RunUnixCommand("grep RssAnon /proc/$(pgrep -f 'tesk60[.]exe' | head -n 1)/status > " + unixRecord)) return -1;
+    if (!RunUnixCommand("grep RssAnon /proc/$(echo " + PidsInThisWorld("tesk60[.]exe") + " | cut -d' ' -f1)/status > " + unixRecord)) return -1;
     const auto bytes = ReadFileBytes(record);
     ::DeleteFileW(record.c_str());
     if (!bytes) return -1;

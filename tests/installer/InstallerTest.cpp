@@ -6,9 +6,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,8 +29,8 @@ constexpr DWORD kStartTimeoutMs = 20000;
 constexpr POINT kCaptureButton{20, 498};
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Delm Halvo";
-const std::vector<std::wstring> kShippedFiles = {L"DelmHalvoUVC.exe", L"JAPI2.dll", L"KorvEffect.ax",
-                                                 L"Uninstall.exe", L"tesk60.exe"};
+const std::set<std::wstring> kShippedFiles = {L"DelmHalvoUVC.exe", L"JAPI2.dll", L"KorvEffect.ax", L"Uninstall.exe",
+                                              L"tesk60.exe"};
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
     wchar_t* path = nullptr;
@@ -46,19 +46,6 @@ std::wstring Shortcut() { return KnownFolder(FOLDERID_Programs) + L"\\Delm Halvo
 std::wstring SetupProgram() { return BinDir() + L"\\..\\DelmHalvoSetup.exe"; }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct ShortcutTarget {
     std::wstring path;

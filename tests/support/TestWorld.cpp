@@ -49,21 +49,15 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 }
 
 void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+    for (const std::wstring& name : FilesIn(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveTree(path);
+        } else {
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(path.c_str());
+        }
     }
     ::RemoveDirectoryW(folder.c_str());
 }
@@ -84,6 +78,17 @@ std::optional<std::wstring> ReadRegistryString(HKEY root, const wchar_t* key, co
         return std::nullopt;
     text.resize(wcslen(text.c_str()));
     return text;
+}
+
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return names;
+    do {
+        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) names.insert(found.cFileName);
+    } while (::FindNextFileW(search.Get(), &found));
+    return names;
 }
 
 }  // namespace e2e

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 // Removes a folder and everything below it.
 void RemoveTree(const std::wstring& folder);
+// The names of the files and folders in `folder` (not "." and ".."); empty when it is not there.
+std::set<std::wstring> FilesIn(const std::wstring& folder);
 
 std::optional<DWORD> ReadRegistryDword(HKEY root, const wchar_t* key, const wchar_t* value);
 std::optional<std::wstring> ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* value);

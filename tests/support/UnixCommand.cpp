@@ -36,6 +36,12 @@ std::string UniqueName(const char* stem) {
 }
 }  // namespace
 
+std::string PidsInThisWorld(const std::string& pattern) {
+    return "$(for p in $(pgrep -f '" + pattern +
+           "'); do tr '\\0' '\\n' < /proc/$p/environ 2>/dev/null | grep -qxF \"WINEPREFIX=$WINEPREFIX\" && echo $p; "
+           "done)";
+}
+
 std::wstring WindowsPathOf(const std::string& unixPath) {
     std::wstring path = L"Z:" + Widen(unixPath);
     for (wchar_t& c : path)

@@ -11,6 +11,11 @@ namespace e2e {
 // with status 0. (Wine cannot wait on a Unix process: the shell leaves a file when done.)
 bool RunUnixCommand(const std::string& command, DWORD timeoutMs = 10000);
 
+// A shell expression for the Unix process ids of the programs whose command line matches
+// the pgrep pattern `pattern` and that run in this Wine world (same WINEPREFIX): the tests
+// of other worlds, running at the same time, keep theirs.
+std::string PidsInThisWorld(const std::string& pattern);
+
 // The Windows path (Z:) of a Unix path.
 std::wstring WindowsPathOf(const std::string& unixPath);
 
