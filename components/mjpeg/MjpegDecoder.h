@@ -8,8 +8,9 @@
 // application and comment segments (skipped). Anything else is refused with its own error.
 //
 // Output equals libjpeg-turbo's with its defaults (accurate integer DCT, triangle chroma
-// upsampling, which turns to sample doubling for chroma rows of at most 2 samples) for
-// every stream both accept, on every kernel path.
+// upsampling, which turns to sample doubling for chroma rows of at most 2 samples), on every
+// kernel path, for what encoders write; only coefficients that overflow 16 bits once
+// dequantised (never from an encoder) are saturated where libjpeg-turbo keeps them.
 //
 // Limits: at most kMaxDimension pixels a side and kMaxPixels in all. Bad input of any kind
 // ends in an error and never reads outside `data` nor writes outside the output buffer; a
@@ -32,7 +33,7 @@ enum class DecodeError {
     None,
     NotJpeg,               // no start-of-image marker at the start
     Truncated,             // the data ends inside a header segment or before the scan's last block
-    CorruptHeader,         // a segment whose length or fields cannot be right
+    CorruptHeader,         // a segment whose length or fields cannot be right, or out of order
     UnsupportedProcess,    // progressive, lossless, hierarchical or arithmetic coding
     UnsupportedPrecision,  // samples of other than 8 bits
     UnsupportedLayout,     // neither 1 nor 3 components, or a scan without every component
