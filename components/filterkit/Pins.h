@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <strmif.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -124,13 +125,15 @@ public:
     STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
     STDMETHODIMP ReceiveCanBlock() override;
 
-    bool IsFlushing() const { return m_flushing; }
+    bool IsFlushing() const { return m_flushing.load(); }
 
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
 
     ComPtr<IMemAllocator> m_allocator;  // the one the upstream pin chose
-    volatile bool m_flushing = false;
+    // Set by the graph's thread between BeginFlush and EndFlush, read by Receive on the
+    // streaming thread.
+    std::atomic<bool> m_flushing{false};
 };
 
 }  // namespace filterkit

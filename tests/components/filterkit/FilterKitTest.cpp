@@ -9,6 +9,7 @@
 #include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
+#include "tests/components/filterkit/KitTest.h"
 #include "tests/components/graph/CountingSink.h"
 
 namespace components_test {
@@ -39,7 +40,9 @@ MediaType VideoType(LONG width) {
     return mt;
 }
 
-TEST(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
+class MediaTypeTest : public KitTest {};
+
+TEST_F(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
     CountedUnknown unk;
     {
         MediaType original = VideoType(320);
@@ -63,7 +66,7 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
     EXPECT_EQ(unk.refs, 1u);
 }
 
-TEST(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
+TEST_F(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
     const MediaType mt = VideoType(320);
     AM_MEDIA_TYPE partial = {};
     EXPECT_TRUE(mt.Matches(partial));
@@ -74,10 +77,9 @@ TEST(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
     EXPECT_FALSE(filterkit::HasVideoInfo(partial));
 }
 
-class KitFilterTest : public ::testing::Test {
+class KitFilterTest : public KitTest {
 protected:
     void SetUp() override { m_sink.Attach(new CountingSink()); }
-    ScopedCoInitialize m_com;
     ComPtr<IBaseFilter> m_sink;
 };
 
