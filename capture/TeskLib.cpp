@@ -36,11 +36,6 @@ HRESULT TeskLib::EnumerateDevices() {
 
 int TeskLib::GetVideoDeviceCount() const { return static_cast<int>(m_videoDeviceNames.size()); }
 
-std::wstring TeskLib::GetVideoDeviceName(int index) const {
-    if (index < 0 || index >= GetVideoDeviceCount()) return std::wstring();
-    return m_videoDeviceNames[static_cast<size_t>(index)];
-}
-
 HRESULT TeskLib::SelectVideoDevice(int index) {
     return SelectDevice(m_videoDeviceNames, index, true, m_pVideoSource);
 }

@@ -4,9 +4,9 @@
 #include <amvideo.h>
 #include <control.h>
 
-#include "capture/MediaType.h"
 #include "capture/PinHelpers.h"
 #include "components/effect/EffectFilterInterfaces.h"
+#include "components/filterkit/MediaType.h"
 
 namespace {
 
@@ -46,15 +46,13 @@ HRESULT TeskPreviewGraph::BuildPreview(IBaseFilter* videoSource) {
     bool isMjpeg = false;
     ComPtr<IAMStreamConfig> config;
     if (SUCCEEDED(capturePin.As(config)) && config) {
-        UniqueMediaType format;
-        if (SUCCEEDED(config->GetFormat(format.Put())) && format) {
-            isMjpeg = IsEqualGUID(format->subtype, MEDIASUBTYPE_MJPG) != FALSE;
-            if (IsEqualGUID(format->formattype, FORMAT_VideoInfo) && format->pbFormat &&
-                format->cbFormat >= sizeof(VIDEOINFOHEADER)) {
-                auto* info = reinterpret_cast<VIDEOINFOHEADER*>(format->pbFormat);
+        filterkit::MediaType format;
+        if (SUCCEEDED(config->GetFormat(format.Put()))) {
+            isMjpeg = IsEqualGUID(format.Get().subtype, MEDIASUBTYPE_MJPG) != FALSE;
+            if (VIDEOINFOHEADER* info = filterkit::VideoInfo(*format.Raw())) {
                 info->bmiHeader.biWidth = m_nCaptureWidth;
                 info->bmiHeader.biHeight = m_nCaptureHeight;
-                config->SetFormat(format.Get());
+                config->SetFormat(format.Raw());
             }
         }
     }

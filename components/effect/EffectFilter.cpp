@@ -79,7 +79,7 @@ HRESULT EffectInputPin::OnConnected() {
 STDMETHODIMP EffectInputPin::Receive(IMediaSample* sample) {
     if (!sample) return E_POINTER;
     if (m_effect.State() == State_Stopped) return VFW_E_WRONG_STATE;
-    if (m_flushing) return S_FALSE;
+    if (IsFlushing()) return S_FALSE;
     return m_effect.Process(sample);
 }
 

@@ -140,11 +140,8 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
     }
     ComPtr<IEnumMediaTypes> theirs;
     if (SUCCEEDED(receiver->EnumMediaTypes(theirs.Put())) && theirs) {
-        AM_MEDIA_TYPE* next = nullptr;
-        while (theirs->Next(1, &next, nullptr) == S_OK && next) {
-            MediaType candidate(*next);
-            DeleteMediaType(next);
-            next = nullptr;
+        MediaType candidate;
+        while (theirs->Next(1, candidate.Put(), nullptr) == S_OK) {
             if (mt && !candidate.Matches(*mt)) continue;
             if (SUCCEEDED(TryConnect(receiver, candidate.Get()))) return S_OK;
         }

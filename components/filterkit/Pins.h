@@ -125,14 +125,16 @@ public:
     STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
     STDMETHODIMP ReceiveCanBlock() override;
 
+    // Between BeginFlush and EndFlush (the graph's thread); read by Receive on the
+    // streaming thread.
     bool IsFlushing() const { return m_flushing.load(); }
 
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
 
     ComPtr<IMemAllocator> m_allocator;  // the one the upstream pin chose
-    // Set by the graph's thread between BeginFlush and EndFlush, read by Receive on the
-    // streaming thread.
+
+private:
     std::atomic<bool> m_flushing{false};
 };
 
