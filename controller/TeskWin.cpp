@@ -18,10 +18,10 @@ constexpr PhotoHandOff::Duration kStoreAtCloseTime{10000};
 
 const MessageMap* CTeskWin::GetMessageMap() const {
     static const MessageEntry entries[] = {
-        OnMessage<CTeskWin, &CTeskWin::OnCreate>(WM_CREATE),
-        OnMessage<CTeskWin, &CTeskWin::OnDestroy>(WM_DESTROY),
-        OnMessage<CTeskWin, &CTeskWin::OnCameraBusy>(WM_TESK_CAMERA_BUSY),
-        OnMessage<CTeskWin, &CTeskWin::OnPowerBroadcast>(WM_POWERBROADCAST),
+        OnMessage<WM_CREATE, CTeskWin, &CTeskWin::OnCreate>(),
+        OnMessage<WM_DESTROY, CTeskWin, &CTeskWin::OnDestroy>(),
+        OnMessage<WM_TESK_CAMERA_BUSY, CTeskWin, &CTeskWin::OnCameraBusy>(),
+        OnMessage<WM_POWERBROADCAST, CTeskWin, &CTeskWin::OnPowerBroadcast>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;
