@@ -45,7 +45,7 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
     m_nPictureNumber = 1;
     LoadSettings();
 
-    ::CoInitialize(nullptr);
+    m_com.emplace();
 
     CTeskFrameWin* frame = TeskApp().m_pFrameWin;
     m_lib.SetOwnerWindow(frame ? frame->m_hWnd : nullptr);
@@ -91,7 +91,7 @@ LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
     m_lib.SelectVideoDevice(-1);
     m_lib.SelectAudioDevice(-1);
     m_lib.CloseAll();
-    ::CoUninitialize();
+    m_com.reset();
     return 0;
 }
 
