@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "capture/DeviceEnumeration.h"
+#include "framework/Trace.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ HRESULT SelectDevice(const std::vector<std::wstring>& names, int index, bool vid
     source.Reset();
     ComPtr<IBaseFilter> bound;
     HRESULT hr = FindDeviceFilter(names[static_cast<size_t>(index)].c_str(), bound.Put(), video);
-    if (SUCCEEDED(hr)) source = std::move(bound);
+    if (FAILED(hr)) return TraceFailure(L"devices", video ? L"bind the video device" : L"bind the audio device", hr);
+    source = std::move(bound);
     return hr;
 }
 
@@ -28,9 +30,9 @@ TeskLib::~TeskLib() { m_captureGraph.Teardown(); }
 
 HRESULT TeskLib::EnumerateDevices() {
     HRESULT hr = EnumerateCategory(CLSID_VideoInputDeviceCategory, m_videoDeviceNames);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(L"devices", L"list the video devices", hr);
     hr = EnumerateCategory(CLSID_AudioInputDeviceCategory, m_audioDeviceNames);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(L"devices", L"list the audio devices", hr);
     return S_OK;
 }
 
@@ -62,7 +64,8 @@ HRESULT TeskLib::SetVideoRect(int left, int top, int width, int height) {
 }
 
 HRESULT TeskLib::StartPreview(GraphCallback* callback) {
-    if (!m_pVideoSource) return E_FAIL;
+    // Each step traces its own failure.
+    if (!m_pVideoSource) return TraceFailure(L"preview", L"start without a video device", E_FAIL);
     HRESULT hr = m_captureGraph.BuildPreview(m_pVideoSource.Get());
     if (FAILED(hr)) return hr;
     hr = m_captureGraph.SetOwner(m_hOwner);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/filterkit/Enumerators.h"
+#include "components/filterkit/KitTrace.h"
 #include "framework/Handles.h"
 
 namespace filterkit {
@@ -20,7 +21,9 @@ STDMETHODIMP BaseFilter::QueryInterface(REFIID iid, void** out) {
     if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IMediaFilter || iid == IID_IBaseFilter) {
         *out = static_cast<IBaseFilter*>(this);
     } else {
-        return QueryFilterInterface(iid, out);
+        const HRESULT hr = QueryFilterInterface(iid, out);
+        if (hr == E_NOINTERFACE) TraceMissingInterface(iid, L"a filter");
+        return hr;
     }
     AddRef();
     return S_OK;

@@ -376,7 +376,7 @@ HRESULT FakeGraph::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IFilterGraph) ||
-        IsEqualGUID(iid, IID_IGraphBuilder)) {
+        (hasGraphBuilder && IsEqualGUID(iid, IID_IGraphBuilder))) {
         *out = static_cast<IGraphBuilder*>(this);
     } else if (hasVideoWindow && IsEqualGUID(iid, IID_IVideoWindow)) {
         *out = static_cast<IVideoWindow*>(this);
@@ -399,6 +399,12 @@ HRESULT FakeGraph::ResultOf(const std::string& method) const {
 HRESULT FakeGraph::Call(const std::string& method, long long value) {
     Log(method + "(" + std::to_string(value) + ")");
     return ResultOf(method);
+}
+
+HRESULT FakeGraph::AddFilter(IBaseFilter* filter, LPCWSTR) {
+    const HRESULT hr = Call("AddFilter", 0);
+    const auto found = addFilterResults.find(filter);
+    return found == addFilterResults.end() ? hr : found->second;
 }
 
 HRESULT FakeGraph::Connect(IPin* output, IPin* input) {

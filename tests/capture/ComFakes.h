@@ -253,10 +253,12 @@ class FakeGraph : public FakeObject,
                   public IMediaEventEx {
 public:
     using FakeObject::FakeObject;
+    bool hasGraphBuilder = true;
     bool hasVideoWindow = true;
     bool hasMediaControl = true;
     bool hasMediaEvents = true;
     std::map<std::string, HRESULT> results;
+    std::map<IBaseFilter*, HRESULT> addFilterResults;  // before results["AddFilter"]
     struct Event {
         long code;
         LONG_PTR param1;
@@ -270,7 +272,7 @@ public:
     FAKE_REFCOUNT
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     // IFilterGraph / IGraphBuilder
-    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return Call("AddFilter", 0); }
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR) override;
     HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override { return FAKE_UNEXPECTED(); }

@@ -1,10 +1,12 @@
 // The kit's connection and state contracts: a failed step leaves both pins as they were,
 // the allocator falls back to the output pin's own, and a failing state hook keeps the
 // state.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vfwmsgs.h>
 
+#include "tests/capture/DebugOutputCapture.h"
 #include "tests/components/filterkit/KitTest.h"
 #include "tests/components/filterkit/ScriptedFilters.h"
 
@@ -171,6 +173,26 @@ TEST_F(KitConnectionTest, AFailingStateHookKeepsTheState) {
         m_source.Get()->*c.hook = S_OK;
         ASSERT_EQ(m_source->Stop(), S_OK);
     }
+}
+
+// The kit's unexpected calls and missing interfaces leave a trace line; a missing
+// interface once, however often it is asked for.
+TEST_F(KitConnectionTest, UnexpectedCallsAndMissingInterfacesAreTraced) {
+    // {5D6A0C51-7E2B-4F38-9A4C-1B2D3E4F5A6B}: an interface nobody else asks for.
+    constexpr IID kUnknownInterface = {0x5d6a0c51, 0x7e2b, 0x4f38, {0x9a, 0x4c, 0x1b, 0x2d, 0x3e, 0x4f, 0x5a, 0x6b}};
+    std::vector<std::string> lines;
+    {
+        DebugOutputCapture capture(lines);
+        EXPECT_EQ(m_out->EndOfStream(), E_UNEXPECTED);
+        for (int i = 0; i < 3; ++i) {
+            ComPtr<IUnknown> none;
+            EXPECT_EQ(m_in->QueryInterface(kUnknownInterface, none.PutVoid()), E_NOINTERFACE);
+        }
+    }
+    EXPECT_THAT(lines, ::testing::ElementsAre(
+                           "debug.filter kit: EndOfStream on an output pin failed (hr 0x8000FFFF)\n",
+                           "debug.filter kit: QueryInterface {5D6A0C51-7E2B-4F38-9A4C-1B2D3E4F5A6B} on an input pin "
+                           "failed (hr 0x80004002)\n"));
 }
 
 }  // namespace
