@@ -10,6 +10,8 @@
 // connects with a null type), and then negotiates the allocator: the receiver's, else a
 // CLSID_MemoryAllocator of its own, sized by GetBufferProperties. The filter commits the
 // allocator in OnStartStreaming (Active) and decommits it in OnStopStreaming (Inactive).
+// A connection that fails at any step (the receiver's ReceiveConnection, the allocator,
+// OnConnected) leaves both pins unconnected, holding nothing of each other.
 #include <windows.h>
 #include <strmif.h>
 
