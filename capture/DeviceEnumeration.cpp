@@ -4,10 +4,10 @@
 #include <uuids.h>
 #include <amvideo.h>
 
-#include "capture/MediaType.h"
 #include "capture/PinHelpers.h"
 #include "framework/ScopedVariant.h"
 #include "capture/SizeRule.h"
+#include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"
 
 namespace {
@@ -99,7 +99,7 @@ HRESULT CapabilitiesOffer(IAMStreamConfig* config, int width, int height) {
     if (FAILED(hr)) return hr;
     if (size != static_cast<int>(kStreamCapsSize)) return E_FAIL;
     for (int i = 0; i < count; ++i) {
-        UniqueMediaType type;
+        filterkit::MediaType type;
         VIDEO_STREAM_CONFIG_CAPS caps{};
         if (FAILED(config->GetStreamCaps(i, type.Put(), reinterpret_cast<BYTE*>(&caps)))) continue;
         if (CapsAllow(caps, width, height)) return S_OK;
@@ -113,10 +113,9 @@ HRESULT MediaTypesOffer(IPin* pin, int width) {
     HRESULT hr = pin->EnumMediaTypes(types.Put());
     if (FAILED(hr)) return hr;
     if (!types) return S_FALSE;
-    UniqueMediaType type;
+    filterkit::MediaType type;
     while (types->Next(1, type.Put(), nullptr) == S_OK) {
-        if (!type) continue;
-        const BITMAPINFOHEADER* header = VideoBitmapHeader(*type.Get());
+        const BITMAPINFOHEADER* header = filterkit::VideoBitmapHeader(type.Get());
         if (header && header->biWidth == width && header->biHeight != 0) return S_OK;
     }
     return S_FALSE;

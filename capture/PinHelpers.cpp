@@ -3,7 +3,7 @@
 #include <uuids.h>
 #include <amvideo.h>
 
-#include "capture/MediaType.h"
+#include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"
 
 namespace {
@@ -53,19 +53,17 @@ HRESULT GetPin(IBaseFilter* filter, PIN_DIRECTION direction, int index, IPin** p
 namespace {
 
 bool HasFrameDuration(const AM_MEDIA_TYPE& type, const GUID& majorType) {
-    if (!IsEqualGUID(type.majortype, majorType) || !IsEqualGUID(type.formattype, FORMAT_VideoInfo))
-        return false;
-    // A block too short for VIDEOINFOHEADER is read as absent.
-    if (!type.pbFormat || type.cbFormat < sizeof(VIDEOINFOHEADER)) return false;
-    return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame != 0;
+    if (!IsEqualGUID(type.majortype, majorType)) return false;
+    const VIDEOINFOHEADER* info = filterkit::VideoInfo(type);  // a short block reads as absent
+    return info && info->AvgTimePerFrame != 0;
 }
 
 bool PinOffersType(IPin* pin, const GUID& majorType) {
     ComPtr<IEnumMediaTypes> types;
     if (FAILED(pin->EnumMediaTypes(types.Put())) || !types) return false;
-    UniqueMediaType type;
+    filterkit::MediaType type;
     while (types->Next(1, type.Put(), nullptr) == S_OK) {
-        if (type && HasFrameDuration(*type.Get(), majorType)) return true;
+        if (HasFrameDuration(type.Get(), majorType)) return true;
     }
     return false;
 }

@@ -1,8 +1,13 @@
 #include "capture/TeskGraph.h"
 
-#include <cwchar>
 #include <evcode.h>
 #include <vector>
+
+#include "framework/Trace.h"
+
+namespace {
+constexpr wchar_t kArea[] = L"preview";
+}  // namespace
 
 TeskGraph::~TeskGraph() { TeskGraph::Teardown(); }
 
@@ -21,26 +26,28 @@ void TeskGraph::Teardown() {
 }
 
 HRESULT TeskGraph::Run() {
-    if (!m_pGraph) return E_FAIL;
+    if (!m_pGraph) return TraceFailure(kArea, L"run without a graph", E_FAIL);
     ComPtr<IMediaControl> control;
-    if (FAILED(m_pGraph.As(control)) || !control) return E_FAIL;
-    return control->Run();
+    if (FAILED(m_pGraph.As(control)) || !control) return TraceFailure(kArea, L"query IMediaControl", E_FAIL);
+    const HRESULT hr = control->Run();
+    return FAILED(hr) ? TraceFailure(kArea, L"run the graph", hr) : hr;
 }
 
 HRESULT TeskGraph::SetOwner(HWND owner) {
     m_hOwner = owner;
-    if (!m_pGraph) return E_FAIL;
+    if (!m_pGraph) return TraceFailure(kArea, L"give the video window an owner without a graph", E_FAIL);
     ComPtr<IVideoWindow> window;
-    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window) return E_FAIL;
+    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window)
+        return TraceFailure(kArea, L"query IVideoWindow", E_FAIL);
     const auto drain = reinterpret_cast<OAHWND>(owner);
     HRESULT hr = window->put_Owner(drain);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"put_Owner", hr);
     hr = window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"put_WindowStyle", hr);
     hr = window->put_MessageDrain(drain);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"put_MessageDrain", hr);
     hr = window->SetWindowForeground(kOaFalse);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"SetWindowForeground", hr);
     if (m_nStoredWidth != 0 && m_nStoredHeight != 0)
         return SetWindowPosition(m_nStoredLeft, m_nStoredTop, m_nStoredWidth, m_nStoredHeight);
     return hr;
@@ -55,13 +62,14 @@ HRESULT TeskGraph::SetWindowPosition(long left, long top, long width, long heigh
         return S_OK;
     }
     ComPtr<IVideoWindow> window;
-    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window) return E_FAIL;
+    if (FAILED(m_pGraph.QueryTo(IID_IVideoWindow, window.PutVoid())) || !window)
+        return TraceFailure(kArea, L"query IVideoWindow", E_FAIL);
     HRESULT hr = window->SetWindowPosition(left, top, width, height);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"SetWindowPosition", hr);
     hr = window->put_Visible(kOaTrue);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"put_Visible", hr);
     hr = window->put_AutoShow(kOaTrue);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"put_AutoShow", hr);
     return S_OK;
 }
 
@@ -71,12 +79,12 @@ HRESULT TeskGraph::SetNotifyMessage(UINT message) {
         m_pMediaEvents.Reset();
     }
     if (message == 0) return S_OK;
-    if (!m_pGraph) return E_FAIL;
+    if (!m_pGraph) return TraceFailure(kArea, L"route graph events without a graph", E_FAIL);
     HRESULT hr = m_pGraph.QueryTo(IID_IMediaEventEx, m_pMediaEvents.PutVoid());
-    if (FAILED(hr)) return hr;
-    if (!m_pMediaEvents) return E_FAIL;
+    if (FAILED(hr)) return TraceFailure(kArea, L"query IMediaEventEx", hr);
+    if (!m_pMediaEvents) return TraceFailure(kArea, L"query IMediaEventEx", E_FAIL);
     hr = m_pMediaEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hOwner), message, 0);
-    return FAILED(hr) ? hr : S_OK;
+    return FAILED(hr) ? TraceFailure(kArea, L"SetNotifyWindow", hr) : S_OK;
 }
 
 namespace {
@@ -134,10 +142,8 @@ void TeskGraph::HandleEvents(GraphEventHandler* handler) {
     LONG_PTR param1 = 0;
     LONG_PTR param2 = 0;
     while (SUCCEEDED(m_pMediaEvents->GetEvent(&code, &param1, &param2, 0))) {
-        wchar_t text[1000];
-        std::swprintf(text, 1000, L"event: %d  param1: %d param2: %d\n", static_cast<int>(code),
-                      static_cast<int>(param1), static_cast<int>(param2));
-        OutputDebugStringW(text);
+        TraceLine(L"event: %d  param1: %d param2: %d", static_cast<int>(code), static_cast<int>(param1),
+                  static_cast<int>(param2));
         if (code == EC_DEVICE_LOST && param2 == 0) m_bDeviceLost = true;
         if (IsReported(code)) events.push_back({code, param1, param2});
         m_pMediaEvents->FreeEventParams(code, param1, param2);

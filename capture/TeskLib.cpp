@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "capture/DeviceEnumeration.h"
+#include "framework/Trace.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ HRESULT SelectDevice(const std::vector<std::wstring>& names, int index, bool vid
     source.Reset();
     ComPtr<IBaseFilter> bound;
     HRESULT hr = FindDeviceFilter(names[static_cast<size_t>(index)].c_str(), bound.Put(), video);
-    if (SUCCEEDED(hr)) source = std::move(bound);
+    if (FAILED(hr)) return TraceFailure(L"devices", video ? L"bind the video device" : L"bind the audio device", hr);
+    source = std::move(bound);
     return hr;
 }
 
@@ -28,18 +30,13 @@ TeskLib::~TeskLib() { m_captureGraph.Teardown(); }
 
 HRESULT TeskLib::EnumerateDevices() {
     HRESULT hr = EnumerateCategory(CLSID_VideoInputDeviceCategory, m_videoDeviceNames);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(L"devices", L"list the video devices", hr);
     hr = EnumerateCategory(CLSID_AudioInputDeviceCategory, m_audioDeviceNames);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(L"devices", L"list the audio devices", hr);
     return S_OK;
 }
 
 int TeskLib::GetVideoDeviceCount() const { return static_cast<int>(m_videoDeviceNames.size()); }
-
-std::wstring TeskLib::GetVideoDeviceName(int index) const {
-    if (index < 0 || index >= GetVideoDeviceCount()) return std::wstring();
-    return m_videoDeviceNames[static_cast<size_t>(index)];
-}
 
 HRESULT TeskLib::SelectVideoDevice(int index) {
     return SelectDevice(m_videoDeviceNames, index, true, m_pVideoSource);
@@ -67,7 +64,8 @@ HRESULT TeskLib::SetVideoRect(int left, int top, int width, int height) {
 }
 
 HRESULT TeskLib::StartPreview(GraphCallback* callback) {
-    if (!m_pVideoSource) return E_FAIL;
+    // Each step traces its own failure.
+    if (!m_pVideoSource) return TraceFailure(L"preview", L"start without a video device", E_FAIL);
     HRESULT hr = m_captureGraph.BuildPreview(m_pVideoSource.Get());
     if (FAILED(hr)) return hr;
     hr = m_captureGraph.SetOwner(m_hOwner);

@@ -22,8 +22,6 @@ public:
     // Video list, then audio list; the first failure (an empty category is none).
     HRESULT EnumerateDevices();
     int GetVideoDeviceCount() const;
-    // Empty when `index` is outside the list.
-    std::wstring GetVideoDeviceName(int index) const;
     // 0 <= index < count: binds that device (no source on failure); -1: releases the source;
     // other: E_INVALIDARG, nothing changes.
     HRESULT SelectVideoDevice(int index);

@@ -4,14 +4,16 @@
 #include <amvideo.h>
 #include <control.h>
 
-#include "capture/MediaType.h"
 #include "capture/PinHelpers.h"
 #include "components/effect/EffectFilterInterfaces.h"
+#include "components/filterkit/MediaType.h"
+#include "framework/Trace.h"
 
 namespace {
 
 // MJPEG decompressor context: in-process server, in-process handler and local server.
 constexpr DWORD kDecoderContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+constexpr wchar_t kArea[] = L"preview";
 
 }  // namespace
 
@@ -32,29 +34,28 @@ HRESULT TeskPreviewGraph::BuildPreview(IBaseFilter* videoSource) {
     Teardown();
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
                                   m_pGraph.PutVoid());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"create the filter graph manager", hr);
     hr = m_pGraph->AddFilter(videoSource, L"Video Capture");
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"add the camera", hr);
     ComPtr<IGraphBuilder> builder;
-    if (FAILED(m_pGraph.As(builder)) || !builder) return E_FAIL;
+    if (FAILED(m_pGraph.As(builder)) || !builder) return TraceFailure(kArea, L"query IGraphBuilder", E_FAIL);
 
     ComPtr<IPin> capturePin;
     hr = FindPinByMajorType(videoSource, MEDIATYPE_Video, capturePin.Put());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"find the camera's video pin", hr);
 
     // The capture size goes into the current format; a camera that rejects it keeps its own.
     bool isMjpeg = false;
     ComPtr<IAMStreamConfig> config;
     if (SUCCEEDED(capturePin.As(config)) && config) {
-        UniqueMediaType format;
-        if (SUCCEEDED(config->GetFormat(format.Put())) && format) {
-            isMjpeg = IsEqualGUID(format->subtype, MEDIASUBTYPE_MJPG) != FALSE;
-            if (IsEqualGUID(format->formattype, FORMAT_VideoInfo) && format->pbFormat &&
-                format->cbFormat >= sizeof(VIDEOINFOHEADER)) {
-                auto* info = reinterpret_cast<VIDEOINFOHEADER*>(format->pbFormat);
+        filterkit::MediaType format;
+        if (SUCCEEDED(config->GetFormat(format.Put()))) {
+            isMjpeg = IsEqualGUID(format.Get().subtype, MEDIASUBTYPE_MJPG) != FALSE;
+            if (VIDEOINFOHEADER* info = filterkit::VideoInfo(*format.Raw())) {
                 info->bmiHeader.biWidth = m_nCaptureWidth;
                 info->bmiHeader.biHeight = m_nCaptureHeight;
-                config->SetFormat(format.Get());
+                hr = config->SetFormat(format.Raw());
+                if (FAILED(hr)) TraceFailure(kArea, L"set the capture size (the camera keeps its own)", hr);
             }
         }
     }
@@ -63,24 +64,24 @@ HRESULT TeskPreviewGraph::BuildPreview(IBaseFilter* videoSource) {
     if (isMjpeg) {
         ComPtr<IBaseFilter> decoder;
         hr = CoCreateInstance(CLSID_MjpegDec, nullptr, kDecoderContext, IID_IBaseFilter, decoder.PutVoid());
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return TraceFailure(kArea, L"create the MJPEG decompressor", hr);
         hr = m_pGraph->AddFilter(decoder.Get(), nullptr);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return TraceFailure(kArea, L"add the MJPEG decompressor", hr);
     }
 
     hr = CoCreateInstance(CLSID_EffectFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                           m_pEffectFilter.PutVoid());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"create the effect filter", hr);
     hr = m_pGraph->AddFilter(m_pEffectFilter.Get(), nullptr);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"add the effect filter", hr);
     hr = ConnectPinToFilter(builder.Get(), capturePin.Get(), m_pEffectFilter.Get());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"connect the camera to the effect filter", hr);
 
     ComPtr<IPin> effectOutput;
     hr = GetPin(m_pEffectFilter.Get(), PINDIR_OUTPUT, 0, effectOutput.Put());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"find the effect filter's output pin", hr);
     hr = builder->Render(effectOutput.Get());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return TraceFailure(kArea, L"render the effect filter's output", hr);
 
     // Hidden until SetWindowPosition shows it at its place.
     ComPtr<IVideoWindow> window;

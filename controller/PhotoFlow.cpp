@@ -8,6 +8,7 @@
 #include "controller/TeskWin.h"
 #include "controller/Thumbnail.h"
 #include "framework/Handles.h"
+#include "framework/Trace.h"
 #include "imaging/Dib.h"
 
 namespace {
@@ -20,6 +21,7 @@ constexpr PhotoHandOff::Duration kFrameTime{10000};
 constexpr PhotoHandOff::Duration kStoreTime{120000};
 constexpr int kJpegSetting = 140;
 constexpr wchar_t kIntermediateJpeg[] = L"temp";
+constexpr wchar_t kArea[] = L"photo";
 
 // True when `path` holds at least a JPEG's start and end markers.
 bool IsCompleteJpeg(const wchar_t* path) {
@@ -41,10 +43,14 @@ bool IsCompleteJpeg(const wchar_t* path) {
 // renamed over it. False when `target` was left as it was.
 bool ReplaceWithinFolder(const wchar_t* source, const wchar_t* target) {
     if (::MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) return true;
-    if (::GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
+    if (::GetLastError() != ERROR_NOT_SAME_DEVICE) {
+        TraceLastError(kArea, L"rename the JPEG over the bitmap");
+        return false;
+    }
     wchar_t beside[MAX_PATH + 8];
     if (std::swprintf(beside, MAX_PATH + 8, L"%ls.part", target) < 0) return false;
     if (!::CopyFileW(source, beside, FALSE) || !::MoveFileExW(beside, target, MOVEFILE_REPLACE_EXISTING)) {
+        TraceLastError(kArea, L"copy the JPEG over the bitmap");
         ::DeleteFileW(beside);
         return false;
     }
@@ -116,14 +122,21 @@ bool CTeskWin::StorePhoto(int width, int height, const BYTE* pixels, CapturedIte
     // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
     // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
     CDib dib;
-    if (!dib.LoadBmpFile(m_szCaptureFile)) return true;
+    if (!dib.LoadBmpFile(m_szCaptureFile)) {
+        TraceFailure(kArea, L"read the bitmap back (the photo stays a bitmap)", E_FAIL);
+        return true;
+    }
     // From here the intermediate file is this photo's own; an unrelated file of that name
     // is never deleted without being written first.
     const bool written = dib.SaveJpeg(kIntermediateJpeg, kJpegSetting);
     dib.Free();
     // SaveJpeg reports success once the file exists; only a whole JPEG may replace the bitmap.
-    if (!written || !IsCompleteJpeg(kIntermediateJpeg) || !ReplaceWithinFolder(kIntermediateJpeg, m_szCaptureFile))
+    if (!written || !IsCompleteJpeg(kIntermediateJpeg)) {
+        TraceFailure(kArea, L"write the JPEG (the photo stays a bitmap)", E_FAIL);
         ::DeleteFileW(kIntermediateJpeg);
+    } else if (!ReplaceWithinFolder(kIntermediateJpeg, m_szCaptureFile)) {
+        ::DeleteFileW(kIntermediateJpeg);
+    }
     return true;
 }
 
@@ -149,9 +162,13 @@ bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels, CapturedIte
 
     UniqueFile file(::CreateFileW(m_szCaptureFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
-    if (!file) return false;
+    if (!file) {
+        TraceLastError(kArea, L"create the bitmap file");
+        return false;
+    }
     const bool whole = WriteAll(file.Get(), &fileHeader, sizeof(fileHeader)) &&
                        WriteAll(file.Get(), &header, sizeof(header)) && WriteAll(file.Get(), pixels, imageSize);
+    if (!whole) TraceLastError(kArea, L"write the bitmap file");
     file.Reset();
     if (!whole) {  // a full disk, say: no photo, and no cut-off file under its name
         ::DeleteFileW(m_szCaptureFile);

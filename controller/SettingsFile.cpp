@@ -8,11 +8,20 @@
 #include "controller/CapturedItemWin.h"
 #include "controller/SettingsCodec.h"
 #include "framework/Handles.h"
+#include "framework/Trace.h"
 
 namespace {
 
 // Largest single ReadFile or WriteFile.
 constexpr size_t kMaxChunk = 1u << 24;
+constexpr wchar_t kArea[] = L"settings";
+
+// False after tracing the Win32 error of `step`; else true.
+bool Succeeded(BOOL result, const wchar_t* step) {
+    if (result) return true;
+    TraceLastError(kArea, step);
+    return false;
+}
 
 class Win32StoredFile : public settings::StoredFile {
 public:
@@ -20,7 +29,7 @@ public:
 
     std::optional<uint64_t> Size() override {
         LARGE_INTEGER size;
-        if (!GetFileSizeEx(m_file.Get(), &size)) return std::nullopt;
+        if (!Succeeded(GetFileSizeEx(m_file.Get(), &size), L"read the file's size")) return std::nullopt;
         return static_cast<uint64_t>(size.QuadPart);
     }
     bool ReadAt(uint64_t offset, uint8_t* data, size_t size) override {
@@ -28,7 +37,11 @@ public:
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min(size, kMaxChunk));
             DWORD read = 0;
-            if (!ReadFile(m_file.Get(), data, chunk, &read, nullptr) || read != chunk) return false;
+            if (!Succeeded(ReadFile(m_file.Get(), data, chunk, &read, nullptr), L"read")) return false;
+            if (read != chunk) {
+                TraceFailure(kArea, L"read (the file ended)", E_FAIL);
+                return false;
+            }
             data += chunk;
             size -= chunk;
         }
@@ -39,20 +52,26 @@ public:
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min(size, kMaxChunk));
             DWORD written = 0;
-            if (!WriteFile(m_file.Get(), data, chunk, &written, nullptr) || written != chunk) return false;
+            if (!Succeeded(WriteFile(m_file.Get(), data, chunk, &written, nullptr), L"write")) return false;
+            if (written != chunk) {
+                TraceFailure(kArea, L"write (the disk took less)", E_FAIL);
+                return false;
+            }
             data += chunk;
             size -= chunk;
         }
         return true;
     }
-    bool Flush() override { return FlushFileBuffers(m_file.Get()) != FALSE; }
-    bool Truncate(uint64_t size) override { return SeekTo(size) && SetEndOfFile(m_file.Get()); }
+    bool Flush() override { return Succeeded(FlushFileBuffers(m_file.Get()), L"flush"); }
+    bool Truncate(uint64_t size) override {
+        return SeekTo(size) && Succeeded(SetEndOfFile(m_file.Get()), L"cut the file short");
+    }
 
 private:
     bool SeekTo(uint64_t offset) {
         LARGE_INTEGER position;
         position.QuadPart = static_cast<LONGLONG>(offset);
-        return SetFilePointerEx(m_file.Get(), position, nullptr, FILE_BEGIN) != FALSE;
+        return Succeeded(SetFilePointerEx(m_file.Get(), position, nullptr, FILE_BEGIN), L"seek");
     }
 
     UniqueFile m_file;
@@ -69,8 +88,9 @@ public:
         return Open(m_newPath, GENERIC_WRITE, 0, CREATE_ALWAYS);
     }
     bool CommitReplacement() override {
-        return MoveFileExW(m_newPath.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-               FALSE;
+        return Succeeded(
+            MoveFileExW(m_newPath.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+            L"put the new file in the place of the old");
     }
     void DiscardReplacement() override { DeleteFileW(m_newPath.c_str()); }
 
@@ -78,7 +98,10 @@ private:
     static std::unique_ptr<settings::StoredFile> Open(const std::wstring& path, DWORD access, DWORD share,
                                                       DWORD disposition) {
         UniqueFile file(CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return nullptr;
+        if (!file) {
+            TraceLastError(kArea, disposition == OPEN_EXISTING ? L"open the file" : L"create the new file");
+            return nullptr;
+        }
         return std::make_unique<Win32StoredFile>(std::move(file));
     }
 
@@ -97,11 +120,16 @@ bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items
     UniqueFile file(CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size)) return false;
+    if (!file) {
+        // No file yet is the first start, not a failure.
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) TraceLastError(kArea, L"open the file to load it");
+        return false;
+    }
+    if (!Succeeded(GetFileSizeEx(file.Get(), &size), L"read the file's size")) return false;
     const settings::ByteSource source = [&file](uint8_t* data, size_t wanted) -> size_t {
         DWORD read = 0;
         const DWORD chunk = static_cast<DWORD>(std::min(wanted, kMaxChunk));
-        if (!ReadFile(file.Get(), data, chunk, &read, nullptr)) return 0;
+        if (!Succeeded(ReadFile(file.Get(), data, chunk, &read, nullptr), L"read")) return 0;
         return read;
     };
     const settings::KeepRecord photoExists = [](const CapturedItem& item) {

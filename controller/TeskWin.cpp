@@ -4,6 +4,7 @@
 
 #include "app/Tesk60App.h"
 #include "controller/FilterRegistration.h"
+#include "framework/Trace.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/TeskFrameWin.h"
@@ -14,14 +15,20 @@ constexpr int kRecoveryAttempts = 7;
 constexpr DWORD kRetryPauseMs = 1000;
 // How long closing waits for a photo still being stored.
 constexpr PhotoHandOff::Duration kStoreAtCloseTime{10000};
+constexpr wchar_t kStartUp[] = L"start-up";
+
+void RegisterBesideProgram(const wchar_t* file, const wchar_t* step) {
+    const HRESULT hr = RegisterFilterFile(file);
+    if (FAILED(hr)) TraceFailure(kStartUp, step, hr);
+}
 }  // namespace
 
 const MessageMap* CTeskWin::GetMessageMap() const {
     static const MessageEntry entries[] = {
-        OnMessage<CTeskWin, &CTeskWin::OnCreate>(WM_CREATE),
-        OnMessage<CTeskWin, &CTeskWin::OnDestroy>(WM_DESTROY),
-        OnMessage<CTeskWin, &CTeskWin::OnCameraBusy>(WM_TESK_CAMERA_BUSY),
-        OnMessage<CTeskWin, &CTeskWin::OnPowerBroadcast>(WM_POWERBROADCAST),
+        OnMessage<WM_CREATE, CTeskWin, &CTeskWin::OnCreate>(),
+        OnMessage<WM_DESTROY, CTeskWin, &CTeskWin::OnDestroy>(),
+        OnMessage<WM_TESK_CAMERA_BUSY, CTeskWin, &CTeskWin::OnCameraBusy>(),
+        OnMessage<WM_POWERBROADCAST, CTeskWin, &CTeskWin::OnPowerBroadcast>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;
@@ -35,8 +42,8 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
     m_nThumbHeight = 60;
 
     // Found beside the program by the library search; a failure leaves what is registered.
-    RegisterFilterFile(L"MPEGEncFilter.ax");
-    RegisterFilterFile(L"KorvEffect.ax");
+    RegisterBesideProgram(L"MPEGEncFilter.ax", L"register MPEGEncFilter.ax");
+    RegisterBesideProgram(L"KorvEffect.ax", L"register KorvEffect.ax");
 
     SelectUiLanguage();
 
@@ -45,7 +52,10 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
     m_nPictureNumber = 1;
     LoadSettings();
 
-    ::CoInitialize(nullptr);
+    m_com.emplace();
+    // A thread already in another apartment keeps it (RPC_E_CHANGED_MODE); the camera may
+    // still work there.
+    if (FAILED(m_com->Result())) TraceFailure(kStartUp, L"CoInitialize", m_com->Result());
 
     CTeskFrameWin* frame = TeskApp().m_pFrameWin;
     m_lib.SetOwnerWindow(frame ? frame->m_hWnd : nullptr);
@@ -63,16 +73,22 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
         if (FAILED(started)) {
             ::Sleep(kRetryPauseMs);
             const int retried = m_nResolution != 0 ? RestartPreview(640, 480) : RestartPreview(320, 240);
-            if (retried != 0) PostMessage(WM_TESK_CAMERA_BUSY);
+            if (retried != 0) {
+                TraceFailure(kStartUp, L"start the preview, twice (the camera is reported busy)", retried);
+                PostMessage(WM_TESK_CAMERA_BUSY);
+            }
         }
         m_bNoVideo = 0;
         InvalidateRect(nullptr, FALSE);
     }
 
     // Left empty when it fails: the photo file then cannot be created, and no photo is added.
-    if (FAILED(::SHGetFolderPathW(m_hWnd, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
-                                  m_szPhotoDir)))
+    const HRESULT folder = ::SHGetFolderPathW(m_hWnd, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr,
+                                              SHGFP_TYPE_CURRENT, m_szPhotoDir);
+    if (FAILED(folder)) {
+        TraceFailure(kStartUp, L"find the Pictures folder", folder);
         m_szPhotoDir[0] = L'\0';
+    }
 
     if (frame) frame->FillResolutionList();
     return 0;
@@ -91,7 +107,7 @@ LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
     m_lib.SelectVideoDevice(-1);
     m_lib.SelectAudioDevice(-1);
     m_lib.CloseAll();
-    ::CoUninitialize();
+    m_com.reset();
     return 0;
 }
 

@@ -5,6 +5,7 @@
 // when it is destroyed. Its object deletes itself after its window has been destroyed;
 // being the application's main window, its destruction ends the program.
 #include <atomic>
+#include <optional>
 #include <vector>
 
 #include "capture/GraphCallbacks.h"
@@ -52,6 +53,9 @@ public:
     wchar_t m_szPhotoDir[MAX_PATH] = {};
     wchar_t m_szCaptureFile[MAX_PATH] = {};
     int m_nCaptureKind = 0;
+    // This thread's COM apartment from creation to destruction; declared before m_lib so
+    // that it outlives every reference the capture façade holds.
+    std::optional<ScopedCoInitialize> m_com;
     TeskLib m_lib;
     BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
 

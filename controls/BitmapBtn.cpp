@@ -11,16 +11,16 @@ CBitmapBtn::~CBitmapBtn() {
 const MessageMap* CBitmapBtn::GetMessageMap() const {
     using Self = CBitmapBtn;
     static const MessageEntry entries[] = {
-        OnMessage<Self, &Self::OnKillFocus>(WM_KILLFOCUS),
-        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
-        OnMessage<Self, &Self::OnCaptureChanged>(WM_CAPTURECHANGED),
-        OnMessage<Self, &Self::OnEraseBackground>(WM_ERASEBKGND),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_CHAR),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_KEYUP),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_KEYDOWN),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_LBUTTONDBLCLK),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_LBUTTONDOWN),
-        OnMessage<Self, &Self::OnInputWhileEnabled>(WM_LBUTTONUP),
+        OnMessage<WM_KILLFOCUS, Self, &Self::OnKillFocus>(),
+        OnMessage<WM_MOUSEMOVE, Self, &Self::OnMouseMove>(),
+        OnMessage<WM_CAPTURECHANGED, Self, &Self::OnCaptureChanged>(),
+        OnMessage<WM_ERASEBKGND, Self, &Self::OnEraseBackground>(),
+        OnMessage<WM_CHAR, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_KEYUP, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_KEYDOWN, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_LBUTTONDBLCLK, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_LBUTTONDOWN, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_LBUTTONUP, Self, &Self::OnInputWhileEnabled>(),
     };
     static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
     return &map;

@@ -12,12 +12,12 @@ CBitmapComboBox::~CBitmapComboBox() { m_bHovering = FALSE; }
 const MessageMap* CBitmapComboBox::GetMessageMap() const {
     using Self = CBitmapComboBox;
     static const MessageEntry entries[] = {
-        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
-        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
-        OnMessage<Self, &Self::OnKillFocus>(WM_KILLFOCUS),
-        OnMessage<Self, &Self::OnCaptureChanged>(WM_CAPTURECHANGED),
-        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
-        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
+        OnMessage<WM_PAINT, Self, &Self::OnPaint>(),
+        OnMessage<WM_MOUSEMOVE, Self, &Self::OnMouseMove>(),
+        OnMessage<WM_KILLFOCUS, Self, &Self::OnKillFocus>(),
+        OnMessage<WM_CAPTURECHANGED, Self, &Self::OnCaptureChanged>(),
+        OnMessage<WM_TIMER, Self, &Self::OnTimer>(),
+        OnMessage<WM_LBUTTONDOWN, Self, &Self::OnLButtonDown>(),
     };
     static const MessageMap map = MakeMessageMap(CComboBox::GetMessageMap(), entries);
     return &map;

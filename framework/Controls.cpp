@@ -17,7 +17,7 @@ BOOL CButton::Create(LPCWSTR caption, DWORD style, const RECT& rect, CWnd* paren
 
 const MessageMap* CButton::GetMessageMap() const {
     static const MessageEntry entries[] = {
-        OnReflected<CButton, &CButton::OnReflectedDrawItem>(WM_DRAWITEM),
+        OnReflected<WM_DRAWITEM, CButton, &CButton::OnReflectedDrawItem>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;
@@ -42,8 +42,8 @@ std::wstring CComboBox::GetLBText(int index) {
 
 const MessageMap* CComboBox::GetMessageMap() const {
     static const MessageEntry entries[] = {
-        OnReflected<CComboBox, &CComboBox::OnReflectedDrawItem>(WM_DRAWITEM),
-        OnReflected<CComboBox, &CComboBox::OnReflectedMeasureItem>(WM_MEASUREITEM),
+        OnReflected<WM_DRAWITEM, CComboBox, &CComboBox::OnReflectedDrawItem>(),
+        OnReflected<WM_MEASUREITEM, CComboBox, &CComboBox::OnReflectedMeasureItem>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;

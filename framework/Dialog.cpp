@@ -14,7 +14,7 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
 
 const MessageMap* CDialog::GetMessageMap() const {
     static const MessageEntry entries[] = {
-        OnMessage<CDialog, &CDialog::OnInitDialogMessage>(WM_INITDIALOG),
+        OnMessage<WM_INITDIALOG, CDialog, &CDialog::OnInitDialogMessage>(),
         OnCommand<CDialog, &CDialog::OnOKCommand>(IDOK, BN_CLICKED),
         OnCommand<CDialog, &CDialog::OnCancelCommand>(IDCANCEL, BN_CLICKED),
     };

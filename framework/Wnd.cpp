@@ -19,8 +19,8 @@ thread_local HHOOK t_createHook = nullptr;
 
 CWnd* ObjectOf(HWND wnd) { return reinterpret_cast<CWnd*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA)); }
 
-bool MatchesCommand(const MessageEntry& entry, UINT id, UINT code) {
-    return (entry.id == 0 || entry.id == id) && (entry.code == kAnyCode || entry.code == code);
+bool MatchesIdAndCode(const MessageEntry& entry, UINT_PTR id, UINT code) {
+    return entry.id.Takes(id) && entry.code.Takes(code);
 }
 }  // namespace
 
@@ -135,10 +135,10 @@ bool CWnd::DispatchFromMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
         for (const MessageEntry* entry = map->first; entry != map->last; ++entry) {
             if (entry->message != message) continue;
             if (message == WM_COMMAND || message == kReflectBase + WM_COMMAND) {
-                if (!MatchesCommand(*entry, LOWORD(wParam), HIWORD(wParam))) continue;
+                if (!MatchesIdAndCode(*entry, LOWORD(wParam), HIWORD(wParam))) continue;
             } else if (message == WM_NOTIFY || message == kReflectBase + WM_NOTIFY) {
                 const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-                if (!MatchesCommand(*entry, static_cast<UINT>(header->idFrom), header->code)) continue;
+                if (!MatchesIdAndCode(*entry, header->idFrom, header->code)) continue;
             }
             *result = entry->handler(*this, wParam, lParam);
             return true;

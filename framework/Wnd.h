@@ -35,15 +35,27 @@ class CWnd;
 
 // Message number offset of messages reflected to the child control they concern.
 constexpr UINT kReflectBase = 0xBC00;
-// In an entry for WM_COMMAND: matches every notification code.
-constexpr UINT kAnyCode = 0xFFFFFFFF;
+
+// Which identifiers or notification codes a WM_COMMAND or WM_NOTIFY entry takes: exactly
+// one, or every one (kAnyId, kAnyCode). "Every" is a flag and not a reserved number,
+// because every number is a possible identifier or code (NM_OUTOFMEMORY is 0xFFFFFFFF).
+struct AnyValue {};
+inline constexpr AnyValue kAnyId{};
+inline constexpr AnyValue kAnyCode{};
+struct Match {
+    constexpr Match(UINT_PTR only) : value(only), any(false) {}
+    constexpr Match(AnyValue) : value(0), any(true) {}
+    constexpr bool Takes(UINT_PTR candidate) const { return any || value == candidate; }
+    UINT_PTR value;
+    bool any;
+};
 
 using MessageHandler = LRESULT (*)(CWnd& wnd, WPARAM wParam, LPARAM lParam);
 
 struct MessageEntry {
     UINT message;
-    UINT id;    // WM_COMMAND / WM_NOTIFY: the command or control identifier; 0 = any
-    UINT code;  // WM_COMMAND / WM_NOTIFY: the notification code, or kAnyCode
+    Match id;    // WM_COMMAND / WM_NOTIFY (and their reflections): the control or command
+    Match code;  // WM_COMMAND / WM_NOTIFY (and their reflections): the notification code
     MessageHandler handler;
 };
 
@@ -68,23 +80,66 @@ LRESULT CallCommand(CWnd& wnd, WPARAM, LPARAM) {
     (static_cast<T&>(wnd).*Fn)();
     return 0;
 }
+template <class T, LRESULT (T::*Fn)(NMHDR*)>
+LRESULT CallNotify(CWnd& wnd, WPARAM, LPARAM lParam) {
+    return (static_cast<T&>(wnd).*Fn)(reinterpret_cast<NMHDR*>(lParam));
+}
+// Messages that carry an identifier and a code: their entries must say both.
+constexpr bool CarriesIdAndCode(UINT message) { return message == WM_COMMAND || message == WM_NOTIFY; }
+// What an entry for a number outside the registered range stands for: no message at all.
+constexpr UINT kNoMessage = 0xFFFFFFFF;
 }  // namespace message_map_detail
 
-// Entry for a window message; the handler is LRESULT T::Handler(WPARAM, LPARAM).
-template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
-constexpr MessageEntry OnMessage(UINT message) {
-    return MessageEntry{message, 0, 0, &message_map_detail::Call<T, Fn>};
+// Entries of a message map. WM_COMMAND and WM_NOTIFY have entries of their own that name
+// the identifier and the code they take; the plain entries refuse them at compile time.
+
+// Entry for window message `Message`; the handler is LRESULT T::Handler(WPARAM, LPARAM).
+template <UINT Message, class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+constexpr MessageEntry OnMessage() {
+    static_assert(!message_map_detail::CarriesIdAndCode(Message),
+                  "an entry for WM_COMMAND or WM_NOTIFY names its identifier and code: OnCommand, OnNotify");
+    return MessageEntry{Message, kAnyId, kAnyCode, &message_map_detail::Call<T, Fn>};
 }
-// Entry for WM_COMMAND with identifier `id` (and notification `code`); the handler is
-// void T::Handler() and the message's result is 0.
+// Entry for a message number from RegisterWindowMessageW, known only at run time. It
+// matches only numbers of the registered range (0xC000-0xFFFF), never a system message.
+template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+MessageEntry OnRegisteredMessage(UINT message) {
+    const bool registered = message >= 0xC000 && message <= 0xFFFF;
+    return MessageEntry{registered ? message : message_map_detail::kNoMessage, kAnyId, kAnyCode,
+                        &message_map_detail::Call<T, Fn>};
+}
+// Entry for WM_COMMAND from command or control `id` with notification `code` (menu and
+// accelerator commands: 0 and 1). The handler is void T::Handler() (the result is then 0)
+// or LRESULT T::Handler(WPARAM, LPARAM).
 template <class T, void (T::*Fn)()>
-constexpr MessageEntry OnCommand(UINT id, UINT code = kAnyCode) {
+constexpr MessageEntry OnCommand(Match id, Match code) {
     return MessageEntry{WM_COMMAND, id, code, &message_map_detail::CallCommand<T, Fn>};
 }
-// Entry in a control's own map for a message reflected from its parent.
 template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
-constexpr MessageEntry OnReflected(UINT message, UINT code = kAnyCode) {
-    return MessageEntry{kReflectBase + message, 0, code, &message_map_detail::Call<T, Fn>};
+constexpr MessageEntry OnCommand(Match id, Match code) {
+    return MessageEntry{WM_COMMAND, id, code, &message_map_detail::Call<T, Fn>};
+}
+// Entry for WM_NOTIFY from control `id` with notification `code`; the handler is
+// LRESULT T::Handler(NMHDR* header), and its result is the message's.
+template <class T, LRESULT (T::*Fn)(NMHDR*)>
+constexpr MessageEntry OnNotify(Match id, Match code) {
+    return MessageEntry{WM_NOTIFY, id, code, &message_map_detail::CallNotify<T, Fn>};
+}
+// Entries in a control's own map for messages reflected from its parent (the identifier
+// is the control's own).
+template <UINT Message, class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+constexpr MessageEntry OnReflected() {
+    static_assert(!message_map_detail::CarriesIdAndCode(Message),
+                  "a reflected WM_COMMAND or WM_NOTIFY names its code: OnReflectedCommand, OnReflectedNotify");
+    return MessageEntry{kReflectBase + Message, kAnyId, kAnyCode, &message_map_detail::Call<T, Fn>};
+}
+template <class T, LRESULT (T::*Fn)(WPARAM, LPARAM)>
+constexpr MessageEntry OnReflectedCommand(Match code) {
+    return MessageEntry{kReflectBase + WM_COMMAND, kAnyId, code, &message_map_detail::Call<T, Fn>};
+}
+template <class T, LRESULT (T::*Fn)(NMHDR*)>
+constexpr MessageEntry OnReflectedNotify(Match code) {
+    return MessageEntry{kReflectBase + WM_NOTIFY, kAnyId, code, &message_map_detail::CallNotify<T, Fn>};
 }
 
 class CWnd {

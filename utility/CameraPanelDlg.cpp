@@ -32,12 +32,12 @@ const MessageMap* CCameraPanelDlg::GetMessageMap() const {
         OnCommand<Self, &Self::OnFlip>(IDC_FLIP, BN_CLICKED),
         OnCommand<Self, &Self::OnLowLight>(IDC_LOW_LIGHT, BN_CLICKED),
         OnCommand<Self, &Self::OnSetting>(IDC_SETTING, BN_CLICKED),
-        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
-        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
-        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
-        OnMessage<Self, &Self::OnClose>(WM_CLOSE),
-        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
-        OnMessage<Self, &Self::OnQueryDragIcon>(WM_QUERYDRAGICON),
+        OnMessage<WM_TIMER, Self, &Self::OnTimer>(),
+        OnMessage<WM_LBUTTONDOWN, Self, &Self::OnLButtonDown>(),
+        OnMessage<WM_MOUSEMOVE, Self, &Self::OnMouseMove>(),
+        OnMessage<WM_CLOSE, Self, &Self::OnClose>(),
+        OnMessage<WM_PAINT, Self, &Self::OnPaint>(),
+        OnMessage<WM_QUERYDRAGICON, Self, &Self::OnQueryDragIcon>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
     return &map;

@@ -8,10 +8,10 @@
 const MessageMap* CHoverButton::GetMessageMap() const {
     using Self = CHoverButton;
     static const MessageEntry entries[] = {
-        OnMessage<Self, &Self::OnMouseMove>(WM_MOUSEMOVE),
-        OnMessage<Self, &Self::OnMouseHover>(WM_MOUSEHOVER),
-        OnMessage<Self, &Self::OnMouseLeave>(WM_MOUSELEAVE),
-        OnMessage<Self, &Self::OnRButtonDown>(WM_RBUTTONDOWN),
+        OnMessage<WM_MOUSEMOVE, Self, &Self::OnMouseMove>(),
+        OnMessage<WM_MOUSEHOVER, Self, &Self::OnMouseHover>(),
+        OnMessage<WM_MOUSELEAVE, Self, &Self::OnMouseLeave>(),
+        OnMessage<WM_RBUTTONDOWN, Self, &Self::OnRButtonDown>(),
     };
     static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
     return &map;

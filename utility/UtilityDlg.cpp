@@ -18,11 +18,11 @@ const MessageMap* CUtilityDlg::GetMessageMap() const {
     using Self = CUtilityDlg;
     // The quit request's number is known only at run time.
     static const MessageEntry entries[] = {
-        OnMessage<Self, &Self::OnWindowPosChanging>(WM_WINDOWPOSCHANGING),
-        OnMessage<Self, &Self::OnClose>(WM_CLOSE),
-        OnMessage<Self, &Self::OnTimer>(WM_TIMER),
-        OnMessage<Self, &Self::OnEndSession>(WM_ENDSESSION),
-        OnMessage<Self, &Self::OnQuitRequest>(QuitRequestMessage()),
+        OnMessage<WM_WINDOWPOSCHANGING, Self, &Self::OnWindowPosChanging>(),
+        OnMessage<WM_CLOSE, Self, &Self::OnClose>(),
+        OnMessage<WM_TIMER, Self, &Self::OnTimer>(),
+        OnMessage<WM_ENDSESSION, Self, &Self::OnEndSession>(),
+        OnRegisteredMessage<Self, &Self::OnQuitRequest>(QuitRequestMessage()),
         OnCommand<Self, &Self::OnOKButton>(IDC_UTILITY_OK, BN_CLICKED),
         OnCommand<Self, &Self::OnCancelButton>(IDC_UTILITY_CANCEL, BN_CLICKED),
     };

@@ -61,14 +61,14 @@ bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 const MessageMap* CTeskFrameWin::GetMessageMap() const {
     using Self = CTeskFrameWin;
     static const MessageEntry entries[] = {
-        OnMessage<Self, &Self::OnCreate>(WM_CREATE),
-        OnMessage<Self, &Self::OnDestroy>(WM_DESTROY),
-        OnMessage<Self, &Self::OnPaint>(WM_PAINT),
-        OnMessage<Self, &Self::OnEraseBackground>(WM_ERASEBKGND),
-        OnMessage<Self, &Self::OnGraphEvent>(WM_TESK_GRAPH_EVENT),
-        OnMessage<Self, &Self::OnLButtonDown>(WM_LBUTTONDOWN),
-        OnMessage<Self, &Self::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
-        OnMessage<Self, &Self::OnHScroll>(WM_HSCROLL),
+        OnMessage<WM_CREATE, Self, &Self::OnCreate>(),
+        OnMessage<WM_DESTROY, Self, &Self::OnDestroy>(),
+        OnMessage<WM_PAINT, Self, &Self::OnPaint>(),
+        OnMessage<WM_ERASEBKGND, Self, &Self::OnEraseBackground>(),
+        OnMessage<WM_TESK_GRAPH_EVENT, Self, &Self::OnGraphEvent>(),
+        OnMessage<WM_LBUTTONDOWN, Self, &Self::OnLButtonDown>(),
+        OnMessage<WM_LBUTTONDBLCLK, Self, &Self::OnLButtonDblClk>(),
+        OnMessage<WM_HSCROLL, Self, &Self::OnHScroll>(),
         OnCommand<Self, &Self::OnCapture>(IDC_CAPTURE, BN_CLICKED),
         OnCommand<Self, &Self::OnDelete>(IDC_DELETE, BN_CLICKED),
         OnCommand<Self, &Self::OnResolutionChange>(IDC_RESOLUTION, CBN_SELCHANGE),

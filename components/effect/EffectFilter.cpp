@@ -58,7 +58,8 @@ bool IsConvertedType(const AM_MEDIA_TYPE& mt, const FrameLayout& input) {
 
 // ---- input pin ----
 
-EffectInputPin::EffectInputPin(EffectFilter& filter) : InputPin(filter, L"Input"), m_effect(filter) {}
+EffectInputPin::EffectInputPin(EffectFilter& filter)
+    : TransformInputPin(filter, L"Input", filter.Output()), m_effect(filter) {}
 
 HRESULT EffectInputPin::CheckMediaType(const AM_MEDIA_TYPE& mt) {
     FrameLayout layout;
@@ -67,38 +68,11 @@ HRESULT EffectInputPin::CheckMediaType(const AM_MEDIA_TYPE& mt) {
 
 HRESULT EffectInputPin::OnConnected() {
     InputFormat(m_type.Get(), m_layout);
-    // A new input type that the connected output no longer fits: let the graph reconnect it.
-    EffectOutputPin& output = m_effect.Output();
-    if (output.IsConnected() && output.CheckMediaType(output.ConnectedType().Get()) != S_OK) {
-        ComPtr<IFilterGraph2> graph;
-        if (m_effect.Graph() && SUCCEEDED(m_effect.Graph()->QueryInterface(IID_IFilterGraph2, graph.PutVoid())))
-            graph->ReconnectEx(&output, nullptr);
-    }
+    ReconnectOutputIfRefused();
     return S_OK;
 }
 
-STDMETHODIMP EffectInputPin::Receive(IMediaSample* sample) {
-    if (!sample) return E_POINTER;
-    if (m_effect.State() == State_Stopped) return VFW_E_WRONG_STATE;
-    if (m_flushing) return S_FALSE;
-    return m_effect.Process(sample);
-}
-
-STDMETHODIMP EffectInputPin::EndOfStream() { return m_effect.Output().DeliverEndOfStream(); }
-
-STDMETHODIMP EffectInputPin::BeginFlush() {
-    InputPin::BeginFlush();
-    return m_effect.Output().DeliverBeginFlush();
-}
-
-STDMETHODIMP EffectInputPin::EndFlush() {
-    InputPin::EndFlush();
-    return m_effect.Output().DeliverEndFlush();
-}
-
-STDMETHODIMP EffectInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    return m_effect.Output().DeliverNewSegment(start, stop, rate);
-}
+HRESULT EffectInputPin::Transform(IMediaSample* sample) { return m_effect.Process(sample); }
 
 // ---- output pin ----
 

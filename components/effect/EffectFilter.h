@@ -11,25 +11,22 @@
 #include "components/effect/SnapshotDelivery.h"
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
+#include "components/filterkit/TransformInputPin.h"
 #include "components/filterkit/VideoFrame.h"
 
 namespace effect {
 
 class EffectFilter;
 
-class EffectInputPin final : public filterkit::InputPin {
+class EffectInputPin final : public filterkit::TransformInputPin {
 public:
     explicit EffectInputPin(EffectFilter& filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    STDMETHODIMP Receive(IMediaSample* sample) override;
-    STDMETHODIMP EndOfStream() override;
-    STDMETHODIMP BeginFlush() override;
-    STDMETHODIMP EndFlush() override;
-    STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     const filterkit::FrameLayout& Layout() const { return m_layout; }
 
 protected:
     HRESULT OnConnected() override;
+    HRESULT Transform(IMediaSample* sample) override;
 
 private:
     EffectFilter& m_effect;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/filterkit/Enumerators.h"
+#include "components/filterkit/KitTrace.h"
 #include "framework/Handles.h"
 
 namespace filterkit {
@@ -20,7 +21,9 @@ STDMETHODIMP BaseFilter::QueryInterface(REFIID iid, void** out) {
     if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IMediaFilter || iid == IID_IBaseFilter) {
         *out = static_cast<IBaseFilter*>(this);
     } else {
-        return QueryFilterInterface(iid, out);
+        const HRESULT hr = QueryFilterInterface(iid, out);
+        if (hr == E_NOINTERFACE) TraceMissingInterface(iid, L"a filter");
+        return hr;
     }
     AddRef();
     return S_OK;
@@ -45,11 +48,18 @@ STDMETHODIMP BaseFilter::GetClassID(CLSID* clsid) {
 STDMETHODIMP BaseFilter::Stop() {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (m_state == State_Stopped) return S_OK;
-    if (m_state == State_Running) OnPauseFromRun();
+    if (m_state == State_Running) {
+        const HRESULT hr = OnPauseFromRun();
+        if (FAILED(hr)) return hr;
+    }
+    EndStreaming();
+    return S_OK;
+}
+
+void BaseFilter::EndStreaming() {
     // The state changes first so that streaming threads see it while the hook joins them.
     m_state = State_Stopped;
     OnStopStreaming();
-    return S_OK;
 }
 
 STDMETHODIMP BaseFilter::Pause() {
@@ -67,21 +77,26 @@ STDMETHODIMP BaseFilter::Pause() {
 STDMETHODIMP BaseFilter::Run(REFERENCE_TIME start) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (m_state == State_Running) return S_OK;
-    if (m_state == State_Stopped) {
+    const bool fromStopped = m_state == State_Stopped;
+    if (fromStopped) {
         const HRESULT hr = OnStartStreaming();
         if (FAILED(hr)) return hr;
         m_state = State_Paused;
     }
     const HRESULT hr = OnRun(start);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        if (fromStopped) EndStreaming();  // back to Stopped, as the caller found it
+        return hr;
+    }
     m_state = State_Running;
     return S_OK;
 }
 
 STDMETHODIMP BaseFilter::GetState(DWORD, FILTER_STATE* state) {
     if (!state) return E_POINTER;
-    *state = m_state;
-    return m_state == State_Paused ? PausedStateResult() : S_OK;
+    const FILTER_STATE now = m_state.load();
+    *state = now;
+    return now == State_Paused ? PausedStateResult() : S_OK;
 }
 
 STDMETHODIMP BaseFilter::SetSyncSource(IReferenceClock* clock) {

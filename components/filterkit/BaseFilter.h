@@ -63,7 +63,10 @@ public:
 protected:
     // Extra interfaces of the concrete filter; E_NOINTERFACE by default.
     virtual HRESULT QueryFilterInterface(REFIID iid, void** out);
-    // State hooks, called under the filter lock; a failure leaves the state unchanged.
+    // State hooks, called under the filter lock. A failing hook's result is what Pause, Run
+    // or Stop returns, and the filter stays in the state it was in: a Run from Stopped whose
+    // OnRun fails undoes OnStartStreaming through OnStopStreaming, and a Stop from Running
+    // whose OnPauseFromRun fails keeps running. OnStopStreaming cannot fail.
     virtual HRESULT OnStartStreaming() { return S_OK; }
     virtual HRESULT OnRun(REFERENCE_TIME /*start*/) { return S_OK; }
     virtual HRESULT OnPauseFromRun() { return S_OK; }
@@ -72,6 +75,8 @@ protected:
     virtual HRESULT PausedStateResult() const { return S_OK; }
 
 private:
+    void EndStreaming();  // -> Stopped, then OnStopStreaming
+
     std::atomic<ULONG> m_refs{1};
     CLSID m_clsid;
     std::recursive_mutex m_lock;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "components/filterkit/KitTrace.h"
 #include "framework/ComPtr.h"
 
 namespace filterkit {
@@ -9,7 +10,10 @@ namespace filterkit {
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
+    if (iid != IID_IUnknown && iid != IID_IClassFactory) {
+        TraceMissingInterface(iid, L"a class factory");
+        return E_NOINTERFACE;
+    }
     *out = static_cast<IClassFactory*>(this);
     AddRef();
     return S_OK;

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "components/filterkit/KitTrace.h"
+
 namespace filterkit {
 namespace {
 
@@ -31,7 +33,10 @@ PinEnumerator::PinEnumerator(IUnknown* owner, std::vector<ComPtr<IPin>> pins, si
 STDMETHODIMP PinEnumerator::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IEnumPins) return E_NOINTERFACE;
+    if (iid != IID_IUnknown && iid != IID_IEnumPins) {
+        TraceMissingInterface(iid, L"a pin enumerator");
+        return E_NOINTERFACE;
+    }
     *out = static_cast<IEnumPins*>(this);
     AddRef();
     return S_OK;
@@ -72,7 +77,10 @@ MediaTypeEnumerator::MediaTypeEnumerator(IUnknown* owner, std::vector<MediaType>
 STDMETHODIMP MediaTypeEnumerator::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IEnumMediaTypes) return E_NOINTERFACE;
+    if (iid != IID_IUnknown && iid != IID_IEnumMediaTypes) {
+        TraceMissingInterface(iid, L"a media type enumerator");
+        return E_NOINTERFACE;
+    }
     *out = static_cast<IEnumMediaTypes*>(this);
     AddRef();
     return S_OK;

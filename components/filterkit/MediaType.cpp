@@ -1,6 +1,7 @@
 #include "components/filterkit/MediaType.h"
 
 #include <amvideo.h>
+#include <dvdmedia.h>
 #include <uuids.h>
 
 #include <cstring>
@@ -90,12 +91,14 @@ bool MediaType::Matches(const AM_MEDIA_TYPE& partial) const {
     return true;
 }
 
-bool MediaType::Equals(const AM_MEDIA_TYPE& other) const {
-    return m_mt.majortype == other.majortype && m_mt.subtype == other.subtype &&
-           m_mt.formattype == other.formattype && m_mt.cbFormat == other.cbFormat &&
-           (m_mt.cbFormat == 0 || (m_mt.pbFormat && other.pbFormat &&
-                                   std::memcmp(m_mt.pbFormat, other.pbFormat, m_mt.cbFormat) == 0));
+void MediaType::Adopt(AM_MEDIA_TYPE* taskAllocated) {
+    FreeMediaType(m_mt);
+    if (!taskAllocated) return;
+    m_mt = *taskAllocated;  // format block and pUnk reference move over
+    ::CoTaskMemFree(taskAllocated);
 }
+
+MediaTypeReceiver::~MediaTypeReceiver() { m_target.Adopt(m_received); }
 
 AM_MEDIA_TYPE* MediaType::NewCopy() const {
     auto* out = static_cast<AM_MEDIA_TYPE*>(::CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
@@ -107,12 +110,26 @@ AM_MEDIA_TYPE* MediaType::NewCopy() const {
     return out;
 }
 
-bool HasVideoInfo(const AM_MEDIA_TYPE& mt) {
-    return mt.formattype == FORMAT_VideoInfo && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER);
+const BYTE* FormatBlock(const AM_MEDIA_TYPE& mt, const GUID& formatType, size_t size) {
+    if (mt.formattype != formatType || !mt.pbFormat || mt.cbFormat < size) return nullptr;
+    return mt.pbFormat;
 }
 
+bool HasVideoInfo(const AM_MEDIA_TYPE& mt) { return FormatBlock(mt, FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER)); }
+
 const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE& mt) {
-    return HasVideoInfo(mt) ? reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat) : nullptr;
+    return reinterpret_cast<const VIDEOINFOHEADER*>(FormatBlock(mt, FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER)));
+}
+
+VIDEOINFOHEADER* VideoInfo(AM_MEDIA_TYPE& mt) {
+    return const_cast<VIDEOINFOHEADER*>(VideoInfo(static_cast<const AM_MEDIA_TYPE&>(mt)));
+}
+
+const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE& mt) {
+    if (const VIDEOINFOHEADER* info = VideoInfo(mt)) return &info->bmiHeader;
+    if (const BYTE* block = FormatBlock(mt, FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)))
+        return &reinterpret_cast<const VIDEOINFOHEADER2*>(block)->bmiHeader;
+    return nullptr;
 }
 
 }  // namespace filterkit

@@ -8,6 +8,7 @@
 
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Enumerators.h"
+#include "components/filterkit/KitTrace.h"
 
 namespace filterkit {
 namespace {
@@ -31,7 +32,9 @@ STDMETHODIMP BasePin::QueryInterface(REFIID iid, void** out) {
         AddRef();
         return S_OK;
     }
-    return QueryPinInterface(iid, out);
+    const HRESULT hr = QueryPinInterface(iid, out);
+    if (hr == E_NOINTERFACE) TraceMissingInterface(iid, m_direction == PINDIR_INPUT ? L"an input pin" : L"an output pin");
+    return hr;
 }
 
 HRESULT BasePin::QueryPinInterface(REFIID, void**) { return E_NOINTERFACE; }
@@ -140,11 +143,8 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
     }
     ComPtr<IEnumMediaTypes> theirs;
     if (SUCCEEDED(receiver->EnumMediaTypes(theirs.Put())) && theirs) {
-        AM_MEDIA_TYPE* next = nullptr;
-        while (theirs->Next(1, &next, nullptr) == S_OK && next) {
-            MediaType candidate(*next);
-            DeleteMediaType(next);
-            next = nullptr;
+        MediaType candidate;
+        while (theirs->Next(1, candidate.Put(), nullptr) == S_OK) {
             if (mt && !candidate.Matches(*mt)) continue;
             if (SUCCEEDED(TryConnect(receiver, candidate.Get()))) return S_OK;
         }
@@ -201,7 +201,9 @@ HRESULT OutputPin::DecideAllocator(IMemInputPin* input) {
     return S_OK;
 }
 
-STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
+    return TraceUnexpectedCall(L"ReceiveConnection", L"an output pin");
+}
 
 STDMETHODIMP OutputPin::Disconnect() {
     std::lock_guard<std::recursive_mutex> guard(m_filter.Lock());
@@ -214,9 +216,9 @@ STDMETHODIMP OutputPin::Disconnect() {
     return S_OK;
 }
 
-STDMETHODIMP OutputPin::EndOfStream() { return E_UNEXPECTED; }
-STDMETHODIMP OutputPin::BeginFlush() { return E_UNEXPECTED; }
-STDMETHODIMP OutputPin::EndFlush() { return E_UNEXPECTED; }
+STDMETHODIMP OutputPin::EndOfStream() { return TraceUnexpectedCall(L"EndOfStream", L"an output pin"); }
+STDMETHODIMP OutputPin::BeginFlush() { return TraceUnexpectedCall(L"BeginFlush", L"an output pin"); }
+STDMETHODIMP OutputPin::EndFlush() { return TraceUnexpectedCall(L"EndFlush", L"an output pin"); }
 
 HRESULT OutputPin::Active() { return m_allocator ? m_allocator->Commit() : S_FALSE; }
 HRESULT OutputPin::Inactive() { return m_allocator ? m_allocator->Decommit() : S_FALSE; }
@@ -244,7 +246,7 @@ HRESULT InputPin::QueryPinInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return TraceUnexpectedCall(L"Connect", L"an input pin"); }
 
 STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;

@@ -10,9 +10,12 @@
 // connects with a null type), and then negotiates the allocator: the receiver's, else a
 // CLSID_MemoryAllocator of its own, sized by GetBufferProperties. The filter commits the
 // allocator in OnStartStreaming (Active) and decommits it in OnStopStreaming (Inactive).
+// A connection that fails at any step (the receiver's ReceiveConnection, the allocator,
+// OnConnected) leaves both pins unconnected, holding nothing of each other.
 #include <windows.h>
 #include <strmif.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -124,13 +127,17 @@ public:
     STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
     STDMETHODIMP ReceiveCanBlock() override;
 
-    bool IsFlushing() const { return m_flushing; }
+    // Between BeginFlush and EndFlush (the graph's thread); read by Receive on the
+    // streaming thread.
+    bool IsFlushing() const { return m_flushing.load(); }
 
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
 
     ComPtr<IMemAllocator> m_allocator;  // the one the upstream pin chose
-    volatile bool m_flushing = false;
+
+private:
+    std::atomic<bool> m_flushing{false};
 };
 
 }  // namespace filterkit

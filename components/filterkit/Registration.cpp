@@ -81,4 +81,30 @@ HRESULT UnregisterFilterInCategory(const CLSID& clsid, const CLSID& category, co
     return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_OK : hr;
 }
 
+HRESULT RegisterTransformFilter(const CLSID& clsid, const wchar_t* name, DWORD merit, const REGPINTYPES* inputTypes,
+                                UINT inputCount, const REGPINTYPES* outputTypes, UINT outputCount) {
+    const HRESULT hr = RegisterComClass(clsid, name);
+    if (FAILED(hr)) return hr;
+    REGFILTERPINS2 pins[2] = {};
+    pins[0].cInstances = 1;
+    pins[0].nMediaTypes = inputCount;
+    pins[0].lpMediaType = inputTypes;
+    pins[1].dwFlags = REG_PINFLAG_B_OUTPUT;
+    pins[1].cInstances = 1;
+    pins[1].nMediaTypes = outputCount;
+    pins[1].lpMediaType = outputTypes;
+    REGFILTER2 description = {};
+    description.dwVersion = 2;
+    description.dwMerit = merit;
+    description.cPins2 = 2;
+    description.rgPins2 = pins;
+    return RegisterFilterInCategory(clsid, name, CLSID_LegacyAmFilterCategory, nullptr, description);
+}
+
+HRESULT UnregisterTransformFilter(const CLSID& clsid) {
+    const HRESULT hr = UnregisterFilterInCategory(clsid, CLSID_LegacyAmFilterCategory, nullptr);
+    const HRESULT hr2 = UnregisterComClass(clsid);
+    return FAILED(hr) ? hr : hr2;
+}
+
 }  // namespace filterkit

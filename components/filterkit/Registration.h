@@ -24,4 +24,16 @@ HRESULT RegisterFilterInCategory(const CLSID& clsid, const wchar_t* name, const 
 // IFilterMapper2::UnregisterFilter; S_OK also when nothing was registered.
 HRESULT UnregisterFilterInCategory(const CLSID& clsid, const CLSID& category, const wchar_t* instance);
 
+// A filter with one input and one output pin: its COM class, and its entry in the legacy
+// filter category with `merit` and the pins' types.
+HRESULT RegisterTransformFilter(const CLSID& clsid, const wchar_t* name, DWORD merit, const REGPINTYPES* inputTypes,
+                                UINT inputCount, const REGPINTYPES* outputTypes, UINT outputCount);
+template <size_t Inputs, size_t Outputs>
+HRESULT RegisterTransformFilter(const CLSID& clsid, const wchar_t* name, DWORD merit,
+                                const REGPINTYPES (&inputTypes)[Inputs], const REGPINTYPES (&outputTypes)[Outputs]) {
+    return RegisterTransformFilter(clsid, name, merit, inputTypes, Inputs, outputTypes, Outputs);
+}
+// Both removed again; the first failure is returned.
+HRESULT UnregisterTransformFilter(const CLSID& clsid);
+
 }  // namespace filterkit

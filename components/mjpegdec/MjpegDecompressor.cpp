@@ -62,7 +62,8 @@ MediaType DecodedType(const AM_MEDIA_TYPE& input, int width, int height, int ind
 
 // ---- input pin ----
 
-DecompressorInput::DecompressorInput(MjpegDecompressor& filter) : InputPin(filter, L"XForm In"), m_decompressor(filter) {}
+DecompressorInput::DecompressorInput(MjpegDecompressor& filter)
+    : TransformInputPin(filter, L"XForm In", filter.Output()), m_decompressor(filter) {}
 
 HRESULT DecompressorInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
     const VIDEOINFOHEADER* vih = filterkit::VideoInfo(mt);
@@ -75,39 +76,11 @@ HRESULT DecompressorInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
 HRESULT DecompressorInput::OnConnected() {
     const BITMAPINFOHEADER& bmi = filterkit::VideoInfo(m_type.Get())->bmiHeader;
     m_decompressor.SetInputSize(bmi.biWidth, static_cast<int>(std::labs(bmi.biHeight)));
-    // A new size that the connected output no longer fits: let the graph reconnect it.
-    DecompressorOutput& output = m_decompressor.Output();
-    if (output.IsConnected() && output.CheckMediaType(output.ConnectedType().Get()) != S_OK) {
-        ComPtr<IFilterGraph2> graph;
-        if (m_decompressor.Graph() &&
-            SUCCEEDED(m_decompressor.Graph()->QueryInterface(IID_IFilterGraph2, graph.PutVoid())))
-            graph->ReconnectEx(&output, nullptr);
-    }
+    ReconnectOutputIfRefused();
     return S_OK;
 }
 
-STDMETHODIMP DecompressorInput::Receive(IMediaSample* sample) {
-    if (!sample) return E_POINTER;
-    if (m_decompressor.State() == State_Stopped) return VFW_E_WRONG_STATE;
-    if (m_flushing) return S_FALSE;
-    return m_decompressor.Process(sample);
-}
-
-STDMETHODIMP DecompressorInput::EndOfStream() { return m_decompressor.Output().DeliverEndOfStream(); }
-
-STDMETHODIMP DecompressorInput::BeginFlush() {
-    InputPin::BeginFlush();
-    return m_decompressor.Output().DeliverBeginFlush();
-}
-
-STDMETHODIMP DecompressorInput::EndFlush() {
-    InputPin::EndFlush();
-    return m_decompressor.Output().DeliverEndFlush();
-}
-
-STDMETHODIMP DecompressorInput::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    return m_decompressor.Output().DeliverNewSegment(start, stop, rate);
-}
+HRESULT DecompressorInput::Transform(IMediaSample* sample) { return m_decompressor.Process(sample); }
 
 // ---- output pin ----
 

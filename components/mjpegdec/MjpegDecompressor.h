@@ -12,24 +12,21 @@
 
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
+#include "components/filterkit/TransformInputPin.h"
 #include "components/mjpeg/MjpegDecoder.h"
 
 namespace mjpegdec {
 
 class MjpegDecompressor;
 
-class DecompressorInput final : public filterkit::InputPin {
+class DecompressorInput final : public filterkit::TransformInputPin {
 public:
     explicit DecompressorInput(MjpegDecompressor& filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    STDMETHODIMP Receive(IMediaSample* sample) override;
-    STDMETHODIMP EndOfStream() override;
-    STDMETHODIMP BeginFlush() override;
-    STDMETHODIMP EndFlush() override;
-    STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
 protected:
     HRESULT OnConnected() override;
+    HRESULT Transform(IMediaSample* sample) override;
 
 private:
     MjpegDecompressor& m_decompressor;

@@ -37,30 +37,12 @@ HRESULT STDAPICALLTYPE DllCanUnloadNow() { return filterkit::CanUnloadNow(); }
 
 HRESULT STDAPICALLTYPE DllRegisterServer() {
     ScopedCoInitialize com;
-    HRESULT hr = filterkit::RegisterComClass(CLSID_MjpegDec, kFilterName);
-    if (FAILED(hr)) return hr;
-    REGFILTERPINS2 pins[2] = {};
-    pins[0].cInstances = 1;
-    pins[0].nMediaTypes = 1;
-    pins[0].lpMediaType = kInputTypes;
-    pins[1].dwFlags = REG_PINFLAG_B_OUTPUT;
-    pins[1].cInstances = 1;
-    pins[1].nMediaTypes = sizeof(kOutputTypes) / sizeof(kOutputTypes[0]);
-    pins[1].lpMediaType = kOutputTypes;
-    REGFILTER2 description = {};
-    description.dwVersion = 2;
-    description.dwMerit = MERIT_NORMAL;
-    description.cPins2 = 2;
-    description.rgPins2 = pins;
-    return filterkit::RegisterFilterInCategory(CLSID_MjpegDec, kFilterName, CLSID_LegacyAmFilterCategory, nullptr,
-                                               description);
+    return filterkit::RegisterTransformFilter(CLSID_MjpegDec, kFilterName, MERIT_NORMAL, kInputTypes, kOutputTypes);
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
     ScopedCoInitialize com;
-    const HRESULT hr = filterkit::UnregisterFilterInCategory(CLSID_MjpegDec, CLSID_LegacyAmFilterCategory, nullptr);
-    const HRESULT hr2 = filterkit::UnregisterComClass(CLSID_MjpegDec);
-    return FAILED(hr) ? hr : hr2;
+    return filterkit::UnregisterTransformFilter(CLSID_MjpegDec);
 }
 
 // Live COM objects of this DLL, for leak tests.

@@ -40,9 +40,7 @@ int main(int argc, char** argv) {
         TestWindow window;
         TeskLib lib;
         lib.EnumerateDevices();
-        int index = -1;
-        for (int i = lib.GetVideoDeviceCount() - 1; i >= 0; --i)
-            if (lib.GetVideoDeviceName(i) == kVirtualCameraName) index = i;
+        const int index = VirtualCameraIndex();
         lib.SetOwnerWindow(window.Get());
         lib.m_notifyMessage = WM_APP + 1;
         lib.SetVideoRect(0, 0, 320, 240);

@@ -33,7 +33,7 @@ HRESULT FakeUnknown::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-UniqueMediaType MakeVideoType(const GUID& subtype, const GUID& format, LONG width, LONG height,
+filterkit::MediaType MakeVideoType(const GUID& subtype, const GUID& format, LONG width, LONG height,
                               REFERENCE_TIME avgTimePerFrame) {
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
@@ -61,7 +61,7 @@ UniqueMediaType MakeVideoType(const GUID& subtype, const GUID& format, LONG widt
     header->biBitCount = 16;
     header->biCompression = subtype.Data1;
     header->biSizeImage = static_cast<DWORD>(width * height * 2);
-    return UniqueMediaType(CreateMediaTypeCopy(type));
+    return filterkit::MediaType(type);
 }
 
 VIDEO_STREAM_CONFIG_CAPS MakeCaps(SIZE min, SIZE max, int granularityX, int granularityY) {
@@ -145,7 +145,7 @@ HRESULT FakePin::QueryInterface(REFIID iid, void** out) {
 }
 
 AM_MEDIA_TYPE* FakePin::HandOut(const AM_MEDIA_TYPE& type) {
-    AM_MEDIA_TYPE* copy = CreateMediaTypeCopy(type);
+    AM_MEDIA_TYPE* copy = filterkit::MediaType(type).NewCopy();
     if (copy && typeUnk) {
         copy->pUnk = typeUnk;
         typeUnk->AddRef();
@@ -184,7 +184,7 @@ HRESULT FakePin::EnumMediaTypes(IEnumMediaTypes** out) {
     *out = nullptr;
     if (FAILED(enumMediaTypesResult)) return enumMediaTypesResult;
     *out = new FakeEnum<IEnumMediaTypes, AM_MEDIA_TYPE*>(types.size(), [this](size_t i) {
-        return HandOut(*types[i].Get());
+        return HandOut(types[i].Get());
     });
     return S_OK;
 }
@@ -195,7 +195,7 @@ HRESULT FakePin::SetFormat(AM_MEDIA_TYPE* type) {
     if (!type) return E_POINTER;
     AM_MEDIA_TYPE kept = *type;
     kept.pUnk = nullptr;  // the copy kept for the test holds no reference
-    formatSet.Reset(CreateMediaTypeCopy(kept));
+    formatSet.emplace(kept);
     return setFormatResult;
 }
 
@@ -205,7 +205,7 @@ HRESULT FakePin::GetFormat(AM_MEDIA_TYPE** type) {
     *type = nullptr;
     if (FAILED(getFormatResult)) return getFormatResult;
     if (!currentFormat) return FAKE_UNEXPECTED();
-    *type = HandOut(*currentFormat.Get());
+    *type = HandOut(currentFormat->Get());
     return S_OK;
 }
 
@@ -225,7 +225,7 @@ HRESULT FakePin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* capsOut) {
     const FakeCaps& entry = caps[static_cast<size_t>(index)];
     if (FAILED(entry.hr)) return entry.hr;
     if (!capsType) return FAKE_UNEXPECTED();
-    *type = HandOut(*capsType.Get());
+    *type = HandOut(capsType->Get());
     std::memcpy(capsOut, &entry.caps, sizeof(entry.caps));
     return S_OK;
 }
@@ -376,7 +376,7 @@ HRESULT FakeGraph::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IFilterGraph) ||
-        IsEqualGUID(iid, IID_IGraphBuilder)) {
+        (hasGraphBuilder && IsEqualGUID(iid, IID_IGraphBuilder))) {
         *out = static_cast<IGraphBuilder*>(this);
     } else if (hasVideoWindow && IsEqualGUID(iid, IID_IVideoWindow)) {
         *out = static_cast<IVideoWindow*>(this);
@@ -399,6 +399,12 @@ HRESULT FakeGraph::ResultOf(const std::string& method) const {
 HRESULT FakeGraph::Call(const std::string& method, long long value) {
     Log(method + "(" + std::to_string(value) + ")");
     return ResultOf(method);
+}
+
+HRESULT FakeGraph::AddFilter(IBaseFilter* filter, LPCWSTR) {
+    const HRESULT hr = Call("AddFilter", 0);
+    const auto found = addFilterResults.find(filter);
+    return found == addFilterResults.end() ? hr : found->second;
 }
 
 HRESULT FakeGraph::Connect(IPin* output, IPin* input) {

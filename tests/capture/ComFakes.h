@@ -17,10 +17,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "capture/MediaType.h"
+#include "components/filterkit/MediaType.h"
 #include "components/effect/EffectFilterInterfaces.h"
 
 // Records an unexpected call on fake `name` and yields E_UNEXPECTED.
@@ -86,7 +87,7 @@ public:
 };
 
 // A task-allocated video type. `format` is FORMAT_VideoInfo or FORMAT_VideoInfo2.
-UniqueMediaType MakeVideoType(const GUID& subtype, const GUID& format, LONG width, LONG height,
+filterkit::MediaType MakeVideoType(const GUID& subtype, const GUID& format, LONG width, LONG height,
                               REFERENCE_TIME avgTimePerFrame);
 
 struct FakeCaps {
@@ -103,19 +104,19 @@ public:
     PIN_DIRECTION direction;
     IPin* connectedTo = nullptr;  // not owned
     HRESULT enumMediaTypesResult = S_OK;
-    std::vector<UniqueMediaType> types;
+    std::vector<filterkit::MediaType> types;
     IUnknown* typeUnk = nullptr;  // given (referenced) as pUnk to every type handed out
     // IAMStreamConfig
     bool hasStreamConfig = false;
     HRESULT getFormatResult = S_OK;
-    UniqueMediaType currentFormat;
+    std::optional<filterkit::MediaType> currentFormat;
     HRESULT setFormatResult = S_OK;
-    UniqueMediaType formatSet;  // copy of what SetFormat received
+    std::optional<filterkit::MediaType> formatSet;  // copy of what SetFormat received
     int setFormatCalls = 0;
     HRESULT capsCountResult = S_OK;
     int capsStructSize = sizeof(VIDEO_STREAM_CONFIG_CAPS);
     std::vector<FakeCaps> caps;
-    UniqueMediaType capsType;  // handed out with each capability
+    std::optional<filterkit::MediaType> capsType;  // handed out with each capability
 
     FAKE_REFCOUNT
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -252,10 +253,12 @@ class FakeGraph : public FakeObject,
                   public IMediaEventEx {
 public:
     using FakeObject::FakeObject;
+    bool hasGraphBuilder = true;
     bool hasVideoWindow = true;
     bool hasMediaControl = true;
     bool hasMediaEvents = true;
     std::map<std::string, HRESULT> results;
+    std::map<IBaseFilter*, HRESULT> addFilterResults;  // before results["AddFilter"]
     struct Event {
         long code;
         LONG_PTR param1;
@@ -269,7 +272,7 @@ public:
     FAKE_REFCOUNT
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     // IFilterGraph / IGraphBuilder
-    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return Call("AddFilter", 0); }
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR) override;
     HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter*) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters**) override { return FAKE_UNEXPECTED(); }
     HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR, IBaseFilter**) override { return FAKE_UNEXPECTED(); }

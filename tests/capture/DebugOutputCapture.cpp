@@ -1,13 +1,14 @@
 #include "DebugOutputCapture.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
-#include <string>
 
 namespace {
 std::atomic<DebugOutputCapture*> g_capture{nullptr};
 }  // namespace
 
-DebugOutputCapture::DebugOutputCapture(CallLog& log) : m_log(log), m_thread(GetCurrentThreadId()) {
+DebugOutputCapture::DebugOutputCapture(std::vector<std::string>& log) : m_log(log), m_thread(GetCurrentThreadId()) {
     DebugOutputCapture* none = nullptr;
     if (!g_capture.compare_exchange_strong(none, this)) ADD_FAILURE() << "a debug output capture is active already";
     m_handler = AddVectoredExceptionHandler(1, &DebugOutputCapture::OnException);

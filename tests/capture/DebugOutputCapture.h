@@ -4,19 +4,20 @@
 // attached; a first-chance handler copies the text from it and lets the system go on.
 #include <windows.h>
 
-#include "ComFakes.h"
+#include <string>
+#include <vector>
 
 class DebugOutputCapture {
 public:
     // Appends each text, as "debug." + text, to `log`. One capture at a time.
-    explicit DebugOutputCapture(CallLog& log);
+    explicit DebugOutputCapture(std::vector<std::string>& log);
     ~DebugOutputCapture();
     DebugOutputCapture(const DebugOutputCapture&) = delete;
     DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
 
 private:
     static LONG CALLBACK OnException(EXCEPTION_POINTERS* info);
-    CallLog& m_log;
+    std::vector<std::string>& m_log;
     DWORD m_thread;
     // Wine 8 raises only the narrow kind (OutputDebugStringW converts first); a system that
     // raises the wide kind may follow it with the narrow copy, which is then left out.

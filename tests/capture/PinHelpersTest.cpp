@@ -82,12 +82,12 @@ TEST_F(PinHelpersTest, FindPinByMajorTypePassesOverStillVideoInfo2AudioAndBroken
     FakePin* audio = AddPin(camera, "audio", PINDIR_OUTPUT);
     AM_MEDIA_TYPE audioType{};
     audioType.majortype = MEDIATYPE_Audio;
-    audio->types.push_back(UniqueMediaType(CreateMediaTypeCopy(audioType)));
+    audio->types.emplace_back(audioType);
     FakePin* broken = AddVideoPin(camera, "broken", FORMAT_VideoInfo, 333333);
     broken->enumMediaTypesResult = E_UNEXPECTED;
     // A format block too short for VIDEOINFOHEADER is not read.
     FakePin* shortBlock = AddVideoPin(camera, "short", FORMAT_VideoInfo, 333333);
-    shortBlock->types.front()->cbFormat = 8;
+    shortBlock->types.front().Raw()->cbFormat = 8;
     FakePin* capture = AddPin(camera, "capture", PINDIR_OUTPUT);
     capture->types.push_back(MakeVideoType(MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, 640, 480, 0));
     capture->types.push_back(MakeVideoType(MEDIASUBTYPE_YUY2, FORMAT_VideoInfo, 640, 480, 333333));

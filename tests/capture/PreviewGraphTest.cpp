@@ -39,7 +39,7 @@ protected:
         capture->currentFormat = MakeVideoType(MEDIASUBTYPE_MJPG, FORMAT_VideoInfo, 320, 240, 333333);
     }
     const BITMAPINFOHEADER& FormatSet() const {
-        return reinterpret_cast<const VIDEOINFOHEADER*>(capture->formatSet->pbFormat)->bmiHeader;
+        return reinterpret_cast<const VIDEOINFOHEADER*>(capture->formatSet->Get().pbFormat)->bmiHeader;
     }
 
     CallLog log;
@@ -69,11 +69,11 @@ TEST_F(PreviewGraphTest, MjpegCameraNeedsTheDecompressorWhichWineLacks) {
         ASSERT_TRUE(capture->formatSet);
         EXPECT_EQ(FormatSet().biWidth, 640);
         EXPECT_EQ(FormatSet().biHeight, 480);
-        UniqueMediaType original = MakeVideoType(MEDIASUBTYPE_MJPG, FORMAT_VideoInfo, 640, 480, 333333);
-        EXPECT_TRUE(IsEqualGUID(capture->formatSet->subtype, MEDIASUBTYPE_MJPG));
-        ASSERT_EQ(capture->formatSet->cbFormat, original->cbFormat);
-        auto* set = reinterpret_cast<VIDEOINFOHEADER*>(capture->formatSet->pbFormat);
-        auto* want = reinterpret_cast<VIDEOINFOHEADER*>(original->pbFormat);
+        filterkit::MediaType original = MakeVideoType(MEDIASUBTYPE_MJPG, FORMAT_VideoInfo, 640, 480, 333333);
+        EXPECT_TRUE(IsEqualGUID(capture->formatSet->Get().subtype, MEDIASUBTYPE_MJPG));
+        ASSERT_EQ(capture->formatSet->Get().cbFormat, original.Get().cbFormat);
+        auto* set = reinterpret_cast<VIDEOINFOHEADER*>(capture->formatSet->Raw()->pbFormat);
+        auto* want = reinterpret_cast<VIDEOINFOHEADER*>(original.Raw()->pbFormat);
         want->bmiHeader.biSizeImage = set->bmiHeader.biSizeImage = 0;  // made from 320 x 240 by the fake
         EXPECT_EQ(std::memcmp(set, want, sizeof(VIDEOINFOHEADER)), 0);
     }

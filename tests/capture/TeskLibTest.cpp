@@ -1,11 +1,14 @@
 // TeskLib on a fake graph manager, camera and effect filter (all registered or handed in
 // here): the steps of StartPreview, the video window's visibility, and whether a snapshot
 // can come after the graph's events.
+#include "DebugOutputCapture.h"
 #include "GraphTestSupport.h"
 
 #include <evcode.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "capture/TeskLib.h"
@@ -33,7 +36,7 @@ protected:
         graph = world.Make<FakeGraph>("graph");
         graph->log = &log;
         camera = world.Make<FakeFilter>("camera");
-        FakePin* capture = world.Make<FakePin>("capture", PINDIR_OUTPUT);
+        capture = world.Make<FakePin>("capture", PINDIR_OUTPUT);
         capture->types.push_back(MakeVideoType(MEDIASUBTYPE_YUY2, FORMAT_VideoInfo, 640, 480, 333333));
         camera->AddPin(capture);
         effect = world.Make<FakeEffectFilter>("effect");
@@ -66,6 +69,7 @@ protected:
     CallLog log;
     FakeGraph* graph = nullptr;
     FakeFilter* camera = nullptr;
+    FakePin* capture = nullptr;
     FakeEffectFilter* effect = nullptr;
     std::unique_ptr<ClassRegistration> graphClass;
     std::unique_ptr<ClassRegistration> effectClass;
@@ -147,6 +151,82 @@ TEST_F(TeskLibFakeGraphTest, RemovedCameraTakesNoSnapshotUntilTheNextBuild) {
         EXPECT_EQ(lib.CanTakeSnapshot(), cases[i].canTakeSnapshot);
         EXPECT_EQ(lib.StartPreview(&callback), S_OK);
         EXPECT_TRUE(lib.CanTakeSnapshot());
+    }
+}
+
+// Each failing step of the preview's build and start leaves exactly one trace line, which
+// names the step and its result.
+TEST_F(TeskLibFakeGraphTest, EachFailingStepOfTheStartLeavesOneTraceLineNamingIt) {
+    FakeEffectFilter* outputless = world.Make<FakeEffectFilter>("effect without output");
+    outputless->AddPin(world.Make<FakePin>("outputless in", PINDIR_INPUT));
+    FakeFilter* decoder = world.Make<FakeFilter>("decoder");
+    FakeUnknown* notAFilter = world.Make<FakeUnknown>("not a filter");
+    const auto useClass = [this](std::unique_ptr<ClassRegistration>& slot, const CLSID& clsid, IUnknown* product) {
+        slot.reset();
+        slot = std::make_unique<ClassRegistration>(clsid, world.Make<FakeClassFactory>("factory", product));
+    };
+    std::unique_ptr<ClassRegistration> decoderClass;
+    const auto mjpegCamera = [&] {
+        capture->hasStreamConfig = true;
+        capture->currentFormat = MakeVideoType(MEDIASUBTYPE_MJPG, FORMAT_VideoInfo, 320, 240, 333333);
+    };
+    struct Case {
+        const char* step;
+        HRESULT result;
+        std::function<void()> breakStep;
+    };
+    const Case cases[] = {
+        {"create the filter graph manager", E_NOINTERFACE, [&] { useClass(graphClass, CLSID_FilterGraph, notAFilter); }},
+        {"add the camera", E_OUTOFMEMORY, [&] { graph->addFilterResults[camera] = E_OUTOFMEMORY; }},
+        {"query IGraphBuilder", E_FAIL, [&] { graph->hasGraphBuilder = false; }},
+        {"find the camera's video pin", E_OUTOFMEMORY, [&] { camera->enumPinsResult = E_OUTOFMEMORY; }},
+        {"create the MJPEG decompressor", E_NOINTERFACE,
+         [&] {
+             mjpegCamera();
+             useClass(decoderClass, CLSID_MjpegDec, notAFilter);
+         }},
+        {"add the MJPEG decompressor", VFW_E_DUPLICATE_NAME, [&] {
+             mjpegCamera();
+             useClass(decoderClass, CLSID_MjpegDec, static_cast<IBaseFilter*>(decoder));
+             graph->addFilterResults[decoder] = VFW_E_DUPLICATE_NAME;
+         }},
+        {"create the effect filter", E_NOINTERFACE, [&] { useClass(effectClass, CLSID_EffectFilter, notAFilter); }},
+        {"add the effect filter", E_FAIL, [&] { graph->addFilterResults[effect] = E_FAIL; }},
+        {"connect the camera to the effect filter", VFW_E_NO_ACCEPTABLE_TYPES,
+         [&] { graph->results["Connect"] = VFW_E_NO_ACCEPTABLE_TYPES; }},
+        {"find the effect filter's output pin", E_FAIL,
+         [&] { useClass(effectClass, CLSID_EffectFilter, static_cast<IBaseFilter*>(outputless)); }},
+        {"render the effect filter's output", VFW_E_CANNOT_RENDER,
+         [&] { graph->results["Render"] = VFW_E_CANNOT_RENDER; }},
+        {"put_Owner", E_ACCESSDENIED, [&] { graph->results["put_Owner"] = E_ACCESSDENIED; }},
+        {"SetNotifyWindow", E_INVALIDARG, [&] { graph->results["SetNotifyWindow"] = E_INVALIDARG; }},
+        {"run the graph", E_FAIL, [&] { graph->results["Run"] = E_FAIL; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        c.breakStep();
+        {
+            LibUnderTest lib(camera, owner);
+            log.clear();
+            {
+                DebugOutputCapture capture(log);
+                EXPECT_EQ(lib.StartPreview(&callback), c.result);
+            }
+        }
+        char expected[160];
+        std::snprintf(expected, sizeof(expected), "debug.preview: %s failed (hr 0x%08lX)\n", c.step,
+                      static_cast<unsigned long>(c.result));
+        EXPECT_THAT(Entries({"debug."}), ElementsAre(expected));
+        // Back to a camera and classes that work.
+        useClass(graphClass, CLSID_FilterGraph, static_cast<IGraphBuilder*>(graph));
+        useClass(effectClass, CLSID_EffectFilter, static_cast<IBaseFilter*>(effect));
+        decoderClass.reset();
+        graph->results.clear();
+        graph->addFilterResults.clear();
+        graph->hasGraphBuilder = true;
+        camera->enumPinsResult = S_OK;
+        capture->hasStreamConfig = false;
+        capture->currentFormat.reset();
     }
 }
 

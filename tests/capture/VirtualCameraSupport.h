@@ -11,6 +11,10 @@
 
 inline constexpr wchar_t kVirtualCameraName[] = L"Delm Halvo Virtual Camera";
 
+// The virtual camera's index in the video device list TeskLib::EnumerateDevices makes; -1
+// when it is not listed.
+int VirtualCameraIndex();
+
 // Snapshot receiver for the effect filter's thread: keeps the size and the pixels and
 // signals an event the test thread waits on.
 class SignallingCallback : public GraphCallback {

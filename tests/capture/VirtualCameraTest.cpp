@@ -25,8 +25,7 @@ protected:
         ASSERT_TRUE(kEnvironment);
         ASSERT_NE(window.Get(), nullptr);
         ASSERT_EQ(lib.EnumerateDevices(), S_OK);
-        for (int i = lib.GetVideoDeviceCount() - 1; i >= 0; --i)
-            if (lib.GetVideoDeviceName(i) == kVirtualCameraName) cameraIndex = i;
+        cameraIndex = VirtualCameraIndex();
         ASSERT_GE(cameraIndex, 0);
         lib.m_notifyMessage = kNotifyMessage;
         lib.SetOwnerWindow(window.Get());

@@ -74,13 +74,15 @@ struct FileState {
 class FakeDisk : public SettingsStore {
 public:
     std::map<std::string, std::shared_ptr<FileState>> files;
-    int failAt = -1;  // the operation that fails, counted from 0; -1: none
+    int failAt = -1;      // the operation that fails, counted from 0; -1: none
+    int alsoFailAt = -1;  // a second one
     int operations = 0;
     std::vector<std::map<std::string, FileState>> snapshots;  // after every step
     bool recording = false;
 
     bool Step() {
-        const bool fail = operations++ == failAt;
+        const bool fail = operations == failAt || operations == alsoFailAt;
+        ++operations;
         return !fail;
     }
     void Snapshot() {
@@ -285,6 +287,38 @@ TEST(SettingsSaver, AFailureAtAnyStepKeepsTheOldListAndTheNextSaveRecovers) {
             disk.failAt = -1;
             ASSERT_TRUE(saver.Save(copy.newNumber, copy.newItems)) << s.name;
             EXPECT_EQ(disk.Visible("dat"), newList) << s.name << ", after failure at " << failAt;
+        }
+    }
+}
+
+// Two failures in one save: the append fails, and so does the whole save behind it (or a
+// later step of either). The file still reads as the old list and the next save recovers.
+TEST(SettingsSaver, TwoFailuresInOneSaveStillKeepTheOldList) {
+    for (Scenario s : Scenarios()) {
+        if (!s.appends) continue;
+        constexpr int kSteps = 24;  // more than an append and a whole save take together
+        for (int first = 0; first < kSteps; ++first) {
+            for (int second = first + 1; second < kSteps; ++second) {
+                FakeDisk disk;
+                SettingsSaver saver(disk);
+                Scenario copy = s;
+                Prepare(disk, saver, copy);
+                const Bytes oldList = EncodeSettings(s.oldNumber, s.oldItems);
+                const Bytes newList = EncodeSettings(s.newNumber, s.newItems);
+                disk.failAt = first;
+                disk.alsoFailAt = second;
+                const std::string where = std::string(s.name) + ", failures at " + std::to_string(first) + " and " +
+                                          std::to_string(second);
+                if (saver.Save(copy.newNumber, copy.newItems))
+                    EXPECT_EQ(disk.Visible("dat"), newList) << where;
+                else
+                    EXPECT_EQ(AsRead(disk.Visible("dat")), oldList) << where;
+                EXPECT_FALSE(disk.Visible("new")) << where;
+
+                disk.failAt = disk.alsoFailAt = -1;
+                ASSERT_TRUE(saver.Save(copy.newNumber, copy.newItems)) << where;
+                EXPECT_EQ(disk.Visible("dat"), newList) << where;
+            }
         }
     }
 }

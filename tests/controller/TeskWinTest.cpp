@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controller/CapturedItemWin.h"
@@ -359,6 +360,44 @@ TEST_F(Controller, WithoutACameraTheProgramRunsQuietlyAndStillSavesOnClose) {
         auto saved = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->size(), 16u);
+    }
+}
+
+// The program initialises COM on its thread for its lifetime and undoes only what it did:
+// a thread already in the multithreaded apartment (where the program's CoInitialize
+// fails) keeps it. Each case runs on a thread of its own, in the apartment it names.
+TEST_F(Controller, LeavesTheThreadsComAsItFoundIt) {
+    CameraUnregistered noCamera;  // no graph: only the start-up and the end
+    ASSERT_EQ(noCamera.result, S_OK);
+    struct Case {
+        const char* name;
+        std::optional<DWORD> before;
+    };
+    const Case cases[] = {
+        {"no apartment", std::nullopt},
+        {"single-threaded apartment", COINIT_APARTMENTTHREADED},
+        {"multithreaded apartment", COINIT_MULTITHREADED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HRESULT entered = S_OK;
+        bool ran = false;
+        HRESULT probe = E_FAIL;
+        std::thread programThread([&] {
+            if (c.before) entered = ::CoInitializeEx(nullptr, *c.before);
+            {
+                ProgramInProcess program;
+                ran = program.Start() && program.Close();
+            }
+            // S_FALSE: the thread's apartment is still there; S_OK: none was left.
+            probe = ::CoInitializeEx(nullptr, c.before.value_or(COINIT_APARTMENTTHREADED));
+            if (SUCCEEDED(probe)) ::CoUninitialize();
+            if (c.before && SUCCEEDED(entered)) ::CoUninitialize();
+        });
+        programThread.join();  // bounded by Close's own time limit
+        EXPECT_EQ(entered, S_OK);
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(probe, c.before ? S_FALSE : S_OK);
     }
 }
 

@@ -58,7 +58,7 @@ public:
 
 protected:
     const MessageMap* GetMessageMap() const override {
-        static const MessageEntry entries[] = {OnMessage<Host, &Host::OnCommand>(WM_COMMAND)};
+        static const MessageEntry entries[] = {::OnCommand<Host, &Host::OnCommand>(kAnyId, kAnyCode)};
         static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
         return &map;
     }

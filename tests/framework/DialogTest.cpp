@@ -43,7 +43,7 @@ protected:
     }
     void PostNcDestroy() override { destroyedAfterwards = true; }
     const MessageMap* GetMessageMap() const override {
-        static const MessageEntry entries[] = {OnMessage<TestDialog, &TestDialog::OnTimer>(WM_TIMER)};
+        static const MessageEntry entries[] = {OnMessage<WM_TIMER, TestDialog, &TestDialog::OnTimer>()};
         static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
         return &map;
     }

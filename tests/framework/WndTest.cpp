@@ -2,6 +2,9 @@
 // reflection to controls, and the end of a window's life.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -24,9 +27,9 @@ public:
 protected:
     const MessageMap* GetMessageMap() const override {
         static const MessageEntry entries[] = {
-            OnMessage<BaseWnd, &BaseWnd::OnCreate>(WM_CREATE),
-            OnMessage<BaseWnd, &BaseWnd::OnPing>(kPing),
-            OnMessage<BaseWnd, &BaseWnd::OnOnlyInBase>(kOnlyInBase),
+            OnMessage<WM_CREATE, BaseWnd, &BaseWnd::OnCreate>(),
+            OnMessage<kPing, BaseWnd, &BaseWnd::OnPing>(),
+            OnMessage<kOnlyInBase, BaseWnd, &BaseWnd::OnOnlyInBase>(),
         };
         static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
         return &map;
@@ -46,9 +49,9 @@ public:
 protected:
     const MessageMap* GetMessageMap() const override {
         static const MessageEntry entries[] = {
-            OnMessage<DerivedWnd, &DerivedWnd::OnPing>(kPing),
-            OnMessage<DerivedWnd, &DerivedWnd::OnSetText>(WM_SETTEXT),
-            OnMessage<DerivedWnd, &DerivedWnd::OnGetTextSwallowed>(WM_GETTEXTLENGTH),
+            OnMessage<kPing, DerivedWnd, &DerivedWnd::OnPing>(),
+            OnMessage<WM_SETTEXT, DerivedWnd, &DerivedWnd::OnSetText>(),
+            OnMessage<WM_GETTEXTLENGTH, DerivedWnd, &DerivedWnd::OnGetTextSwallowed>(),
         };
         static const MessageMap map = MakeMessageMap(BaseWnd::GetMessageMap(), entries);
         return &map;
@@ -166,7 +169,7 @@ public:
 protected:
     const MessageMap* GetMessageMap() const override {
         static const MessageEntry entries[] = {
-            OnReflected<SelfDrawingButton, &SelfDrawingButton::OnClicked>(WM_COMMAND, BN_CLICKED),
+            OnReflectedCommand<SelfDrawingButton, &SelfDrawingButton::OnClicked>(BN_CLICKED),
         };
         static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
         return &map;
@@ -194,7 +197,7 @@ protected:
     const MessageMap* GetMessageMap() const override {
         static const MessageEntry entries[] = {
             OnCommand<ParentWnd, &ParentWnd::OnPlainButton>(11, BN_CLICKED),
-            OnCommand<ParentWnd, &ParentWnd::OnOwnerButton>(12),
+            OnCommand<ParentWnd, &ParentWnd::OnOwnerButton>(12, kAnyCode),
         };
         static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
         return &map;
@@ -230,6 +233,75 @@ TEST_F(FrameworkWindow, ReflectsDrawingMeasuringAndNotificationsToTheControl) {
     EXPECT_EQ(combo.AddString(L"640x480"), 0);
     EXPECT_EQ(combo.GetLBText(0), L"640x480");
     EXPECT_EQ(combo.GetLBText(5), L"");
+}
+
+// WM_NOTIFY and WM_COMMAND entries take exactly the identifier and code they name; "any"
+// is a flag, so that NM_OUTOFMEMORY (0xFFFFFFFF) and code 0 are codes like the others.
+class NotifiedChild : public CWnd {
+protected:
+    const MessageMap* GetMessageMap() const override {
+        static const MessageEntry entries[] = {
+            OnReflectedNotify<NotifiedChild, &NotifiedChild::OnClick>(NM_CLICK),
+        };
+        static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
+        return &map;
+    }
+    LRESULT OnClick(NMHDR*) { return 40; }
+};
+
+class NotifiedParent : public CWnd {
+protected:
+    const MessageMap* GetMessageMap() const override {
+        static const MessageEntry entries[] = {
+            OnNotify<NotifiedParent, &NotifiedParent::OnClick21>(21, NM_CLICK),
+            OnNotify<NotifiedParent, &NotifiedParent::OnAny21>(21, kAnyCode),
+            OnNotify<NotifiedParent, &NotifiedParent::OnReturnFromAny>(kAnyId, NM_RETURN),
+            OnNotify<NotifiedParent, &NotifiedParent::OnOutOfMemory23>(23, NM_OUTOFMEMORY),
+            OnCommand<NotifiedParent, &NotifiedParent::OnCommand31>(31, kAnyCode),
+            OnCommand<NotifiedParent, &NotifiedParent::OnMenu32>(32, 0),
+        };
+        static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
+        return &map;
+    }
+    LRESULT OnClick21(NMHDR* header) { return header->idFrom == 21 ? 10 : -1; }
+    LRESULT OnAny21(NMHDR*) { return 20; }
+    LRESULT OnReturnFromAny(NMHDR*) { return 30; }
+    LRESULT OnOutOfMemory23(NMHDR*) { return 50; }
+    LRESULT OnCommand31(WPARAM, LPARAM) { return 60; }
+    void OnMenu32() { ++menuCommands; }
+
+public:
+    int menuCommands = 0;
+};
+
+TEST_F(FrameworkWindow, IdAndCodeEntriesTakeExactlyWhatTheyName) {
+    NotifiedParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    NotifiedChild child;
+    ASSERT_TRUE(child.CreateEx(0, nullptr, L"", WS_CHILD, 0, 0, 10, 10, parent.m_hWnd,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(22))));
+    struct Case {
+        UINT_PTR id;
+        UINT code;
+        bool fromChild;
+        LRESULT expected;  // 0: no entry took it (DefWindowProc's answer)
+    };
+    const Case notifications[] = {
+        {21, NM_CLICK, false, 10},       {21, NM_DBLCLK, false, 20},   {21, NM_OUTOFMEMORY, false, 20},
+        {99, NM_RETURN, false, 30},      {99, NM_CLICK, false, 0},     {23, NM_OUTOFMEMORY, false, 50},
+        {23, NM_CLICK, false, 0},        {0, 0, false, 0},             {22, NM_CLICK, true, 40},
+        {22, NM_RETURN, true, 30},       {22, NM_DBLCLK, true, 0},
+    };
+    for (const Case& c : notifications) {
+        NMHDR header = {c.fromChild ? child.m_hWnd : nullptr, c.id, c.code};
+        EXPECT_EQ(parent.SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&header)), c.expected)
+            << "WM_NOTIFY from " << c.id << " with code " << static_cast<int>(c.code);
+    }
+    EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(31, BN_DOUBLECLICKED)), 60);
+    EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(32, 1)), 0);  // an accelerator, not the menu
+    EXPECT_EQ(parent.menuCommands, 0);
+    EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(32, 0)), 0);
+    EXPECT_EQ(parent.menuCommands, 1);
 }
 
 // Messages for a child are offered to the child's object, then to each parent.

@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <dshow.h>
+#include <dvdmedia.h>
 
 #include <atomic>
 #include <cstring>
 
+#include "components/filterkit/Enumerators.h"
 #include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
+#include "tests/components/filterkit/KitTest.h"
 #include "tests/components/graph/CountingSink.h"
 
 namespace components_test {
@@ -39,7 +42,9 @@ MediaType VideoType(LONG width) {
     return mt;
 }
 
-TEST(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
+class MediaTypeTest : public KitTest {};
+
+TEST_F(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
     CountedUnknown unk;
     {
         MediaType original = VideoType(320);
@@ -50,7 +55,6 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
         ASSERT_NE(copy.Get().pbFormat, original.Get().pbFormat);
         reinterpret_cast<VIDEOINFOHEADER*>(original.Raw()->pbFormat)->bmiHeader.biWidth = 640;
         EXPECT_EQ(filterkit::VideoInfo(copy.Get())->bmiHeader.biWidth, 320);
-        EXPECT_FALSE(copy.Equals(original.Get()));
         MediaType moved(std::move(copy));
         EXPECT_EQ(unk.refs, 3u);
         EXPECT_EQ(copy.Get().pbFormat, nullptr);
@@ -63,7 +67,7 @@ TEST(MediaTypeTest, CopiesOwnTheirFormatBlockAndCountPUnk) {
     EXPECT_EQ(unk.refs, 1u);
 }
 
-TEST(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
+TEST_F(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
     const MediaType mt = VideoType(320);
     AM_MEDIA_TYPE partial = {};
     EXPECT_TRUE(mt.Matches(partial));
@@ -74,10 +78,63 @@ TEST(MediaTypeTest, PartialTypesMatchOnTheirNonNullFields) {
     EXPECT_FALSE(filterkit::HasVideoInfo(partial));
 }
 
-class KitFilterTest : public ::testing::Test {
+TEST_F(MediaTypeTest, PutTakesOverWhatAnOutParameterHandsOut) {
+    CountedUnknown unk;
+    {
+        MediaType offered = VideoType(320);
+        offered.Raw()->pUnk = &unk;
+        unk.AddRef();
+        ComPtr<IEnumMediaTypes> types;
+        types.Attach(new filterkit::MediaTypeEnumerator(nullptr, {offered}, 0));
+        EXPECT_EQ(unk.refs, 3u);  // ours, `offered`'s, the enumerator's copy
+        MediaType received;
+        ASSERT_EQ(types->Next(1, received.Put(), nullptr), S_OK);
+        ASSERT_TRUE(filterkit::VideoInfo(received.Get()));
+        EXPECT_EQ(filterkit::VideoInfo(received.Get())->bmiHeader.biWidth, 320);
+        EXPECT_EQ(unk.refs, 4u);
+        EXPECT_EQ(types->Next(1, received.Put(), nullptr), S_FALSE);
+        EXPECT_EQ(received.Get().pbFormat, nullptr);  // nothing came: empty
+        EXPECT_EQ(unk.refs, 3u);
+    }
+    EXPECT_EQ(unk.refs, 1u);
+}
+
+TEST_F(MediaTypeTest, AFormatBlockIsReadOnlyWhenLongEnoughForItsFormatType) {
+    struct Case {
+        const char* name;
+        GUID formatType;
+        ULONG blockBytes;
+        bool present;
+        bool readable;
+    };
+    const Case cases[] = {
+        {"VIDEOINFOHEADER", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER), true, true},
+        {"VIDEOINFOHEADER one byte short", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER) - 1, true, false},
+        {"VIDEOINFOHEADER2", FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2), true, true},
+        {"VIDEOINFOHEADER2 in a VIDEOINFOHEADER block", FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER), true, false},
+        {"a size without a block", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER), false, false},
+        {"another format type", FORMAT_WaveFormatEx, sizeof(VIDEOINFOHEADER2), true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VIDEOINFOHEADER info = {};
+        VIDEOINFOHEADER2 info2 = {};
+        info.bmiHeader.biWidth = info2.bmiHeader.biWidth = 176;
+        BYTE* block = c.formatType == FORMAT_VideoInfo ? reinterpret_cast<BYTE*>(&info) : reinterpret_cast<BYTE*>(&info2);
+        AM_MEDIA_TYPE mt = {};
+        mt.formattype = c.formatType;
+        mt.cbFormat = c.blockBytes;
+        mt.pbFormat = c.present ? block : nullptr;
+        const BITMAPINFOHEADER* header = filterkit::VideoBitmapHeader(mt);
+        EXPECT_EQ(header != nullptr, c.readable);
+        EXPECT_EQ(header ? header->biWidth : 0, c.readable ? 176 : 0);
+        EXPECT_EQ(filterkit::HasVideoInfo(mt), c.readable && c.formatType == FORMAT_VideoInfo);
+    }
+}
+
+class KitFilterTest : public KitTest {
 protected:
     void SetUp() override { m_sink.Attach(new CountingSink()); }
-    ScopedCoInitialize m_com;
     ComPtr<IBaseFilter> m_sink;
 };
 

@@ -1,0 +1,38 @@
+#include "components/filterkit/KitTrace.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <mutex>
+#include <vector>
+
+#include "framework/Trace.h"
+
+namespace filterkit {
+namespace {
+constexpr wchar_t kArea[] = L"filter kit";
+}  // namespace
+
+HRESULT TraceUnexpectedCall(const wchar_t* call, const wchar_t* object) {
+    wchar_t step[160];
+    std::swprintf(step, 160, L"%ls on %ls", call, object);
+    return TraceFailure(kArea, step, E_UNEXPECTED);
+}
+
+void TraceMissingInterface(REFIID iid, const wchar_t* object) {
+    static std::mutex lock;
+    static std::vector<GUID> traced;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (std::find(traced.begin(), traced.end(), iid) != traced.end()) return;
+        traced.push_back(iid);
+    }
+    wchar_t name[40] = L"?";
+    ::StringFromGUID2(iid, name, 40);
+    wchar_t step[160];
+    std::swprintf(step, 160, L"QueryInterface %ls on %ls", name, object);
+    TraceFailure(kArea, step, E_NOINTERFACE);
+}
+
+}  // namespace filterkit
