@@ -16,6 +16,10 @@ CTesk60App& TeskApp() { return theApp; }
 
 CTeskWin* CTesk60App::MainWin() const { return static_cast<CTeskWin*>(m_pMainWnd); }
 
+CameraControl* CTesk60App::Control() const { return MainWin(); }
+
+CameraView* CTesk60App::View() const { return m_pFrameWin; }
+
 BOOL CTesk60App::InitInstance() {
     EnableControlContainer();
 

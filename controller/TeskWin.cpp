@@ -7,7 +7,7 @@
 #include "framework/Trace.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
-#include "window/TeskFrameWin.h"
+#include "window/CameraView.h"
 
 namespace {
 constexpr wchar_t kCaption[] = L"Delm Halvo";
@@ -57,8 +57,8 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
     // still work there.
     if (FAILED(m_com->Result())) TraceFailure(kStartUp, L"CoInitialize", m_com->Result());
 
-    CTeskFrameWin* frame = TeskApp().m_pFrameWin;
-    m_lib.SetOwnerWindow(frame ? frame->m_hWnd : nullptr);
+    CameraView* view = TeskApp().View();
+    m_lib.SetOwnerWindow(view ? view->VideoOwner() : nullptr);
     m_lib.EnumerateDevices();
     m_bNoVideo = 1;
     if (m_lib.GetVideoDeviceCount() > 0) {
@@ -90,7 +90,7 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
         m_szPhotoDir[0] = L'\0';
     }
 
-    if (frame) frame->FillResolutionList();
+    if (view) view->FillResolutionList();
     return 0;
 }
 
@@ -122,7 +122,7 @@ LRESULT CTeskWin::OnCameraBusy(WPARAM, LPARAM) {
 
 LRESULT CTeskWin::OnPowerBroadcast(WPARAM wParam, LPARAM) {
     if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND) {
-        if (CTeskFrameWin* frame = TeskApp().m_pFrameWin) frame->InvalidateRect(nullptr, FALSE);
+        if (CameraView* view = TeskApp().View()) view->Repaint();
         InvalidateRect(nullptr, FALSE);
         RecoverPreview();
     }
@@ -135,6 +135,15 @@ void CTeskWin::PlaceVideo() {
         m_lib.SetVideoRect(0, 0, 640, 480);
     else
         m_lib.SetVideoRect(160, 120, 320, 240);
+}
+
+void CTeskWin::SelectResolution(int resolution) {
+    m_nResolution = resolution;
+    // "1.3M" previews at 640 x 480; a photo restarts the preview at 1280 x 1024 for itself.
+    if (resolution == 0)
+        RestartPreview(320, 240);
+    else
+        RestartPreview(640, 480);
 }
 
 int CTeskWin::RestartPreview(int width, int height) {

@@ -10,29 +10,37 @@
 
 #include "capture/GraphCallbacks.h"
 #include "capture/TeskLib.h"
+#include "controller/CameraControl.h"
 #include "controller/CapturedItem.h"
 #include "controller/PhotoHandOff.h"
 #include "controller/SettingsFile.h"
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
 
-// Graph events reach the frame window as this message (its handler calls HandleGraphEvents).
-constexpr UINT WM_TESK_GRAPH_EVENT = WM_APP + 1;
-// Posted to the main window when the camera cannot be opened.
-constexpr UINT WM_TESK_CAMERA_BUSY = WM_APP + 2;
 
-class CTeskWin : public CWnd, public GraphEventHandler, public GraphCallback {
+class CTeskWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraControl {
 public:
-    // 0 on success, else the failing HRESULT of the new preview.
-    int RestartPreview(int width, int height);
+    // CameraControl (TakePhoto is in PhotoFlow.cpp)
+    std::vector<CapturedItem>& Photos() override { return m_items; }
+    int FirstThumbnail() const override { return m_nFirstThumbnail; }
+    void SetFirstThumbnail(int item) override { m_nFirstThumbnail = item; }
+    SIZE ThumbnailSize() const override { return SIZE{m_nThumbWidth, m_nThumbHeight}; }
+    const wchar_t* PhotoFolder() const override { return m_szPhotoDir; }
+    int Resolution() const override { return m_nResolution; }
+    void SelectResolution(int resolution) override;
+    bool ShowsLivePicture() const override { return !m_bNoVideo; }
+    bool SupportsCaptureSize(int width, int height) override {
+        return m_lib.IsVideoSizeSupported(width, height) == S_OK;
+    }
+    int RestartPreview(int width, int height) override;
+    void TakePhoto() override;
+    void SaveSettings() override;
+    void HandleGraphEvents() override;
+    void Quit() override { PostMessage(WM_CLOSE); }
+
     // Restarts at the current size; seven attempts a second apart, then m_bNoVideo = 1.
     void RecoverPreview();
     void PlaceVideo();
-    void HandleGraphEvents();
-
-    // Takes one photo from the running preview and saves the settings file (PhotoFlow.cpp).
-    void TakePhoto();
-    void SaveSettings();
     int LoadSettings();
 
     // GraphEventHandler

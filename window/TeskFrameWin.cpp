@@ -4,7 +4,7 @@
 
 #include "app/Tesk60App.h"
 #include "controller/CapturedItemWin.h"
-#include "controller/TeskWin.h"
+#include "controller/CameraControl.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/ThumbnailStrip.h"
@@ -30,11 +30,11 @@ static_assert(strip::kLineLeft == SB_LINELEFT && strip::kLineRight == SB_LINERIG
                   strip::kPageLeft == SB_PAGELEFT && strip::kPageRight == SB_PAGERIGHT,
               "scroll request codes");
 
-CTeskWin* Controller() { return TeskApp().MainWin(); }
+CameraControl* Controller() { return TeskApp().Control(); }
 
 bool NoVideo() {
-    CTeskWin* controller = Controller();
-    return !controller || controller->m_bNoVideo;
+    CameraControl* controller = Controller();
+    return !controller || !controller->ShowsLivePicture();
 }
 
 HBITMAP LoadProgramBitmap(int id) { return ::LoadBitmapW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(id)); }
@@ -144,7 +144,7 @@ LRESULT CTeskFrameWin::OnDestroy(WPARAM, LPARAM) {
     m_bmpStrip.Reset();
     m_bmpListNormal.Reset();
     m_bmpListHover.Reset();
-    if (CWnd* mainWin = TeskApp().m_pMainWnd) mainWin->PostMessage(WM_CLOSE);
+    if (CameraControl* controller = Controller()) controller->Quit();
     return 0;
 }
 
@@ -154,15 +154,15 @@ void CTeskFrameWin::FillResolutionList() {
         const wchar_t* text;
         DWORD_PTR data;
     } static const kEntries[] = {{320, 240, L"320x240", 0}, {640, 480, L"640x480", 1}, {1280, 1024, L"1.3M", 2}};
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     if (!controller || !m_pResolutionBox) return;
     for (const Entry& entry : kEntries) {
-        if (controller->m_lib.IsVideoSizeSupported(entry.width, entry.height) != S_OK) continue;
+        if (!controller->SupportsCaptureSize(entry.width, entry.height)) continue;
         const int index = m_pResolutionBox->AddString(entry.text);
         m_pResolutionBox->SetItemData(index, entry.data);
     }
     m_pResolutionBox->SetCurSel(1);  // whatever entries were added
-    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->m_items.size())));
+    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->Photos().size())));
 }
 
 void CTeskFrameWin::SetUpScrollBar(const strip::ScrollSetup& scroll) {
@@ -178,14 +178,14 @@ void CTeskFrameWin::SetUpScrollBar(const strip::ScrollSetup& scroll) {
 
 LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
     PaintDC dc(m_hWnd);
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     RECT client;
     GetClientRect(&client);
     UniqueBrush grey(::CreateSolidBrush(kGrey));
     UniqueBrush light(::CreateSolidBrush(kLight));
 
     if (NoVideo()) FillSolid(dc.Get(), RECT{0, 0, client.right, kVideoHeight}, grey.Get());
-    if (controller && controller->m_nResolution == 0) {
+    if (controller && controller->Resolution() == 0) {
         // The 320 x 240 picture sits unscaled in the middle of the video area.
         FillSolid(dc.Get(), RECT{0, 0, client.right, 120}, grey.Get());
         FillSolid(dc.Get(), RECT{0, 360, client.right, kVideoHeight}, grey.Get());
@@ -206,11 +206,12 @@ LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
 
 // Selection frames or white outlines first, then the thumbnails themselves, each made into
 // a bitmap for this paint only.
-void CTeskFrameWin::PaintThumbnails(HDC dc, const CTeskWin& controller) {
-    const int count = static_cast<int>(controller.m_items.size());
-    const int first = controller.m_nFirstThumbnail;
-    const int width = controller.m_nThumbWidth;
-    const int height = controller.m_nThumbHeight;
+void CTeskFrameWin::PaintThumbnails(HDC dc, CameraControl& control) {
+    const std::vector<CapturedItem>& items = control.Photos();
+    const int count = static_cast<int>(items.size());
+    const int first = control.FirstThumbnail();
+    const int width = control.ThumbnailSize().cx;
+    const int height = control.ThumbnailSize().cy;
     if (count <= 0 || first < 0) return;
 
     UniqueMemoryDC memory(::CreateCompatibleDC(dc));
@@ -220,7 +221,7 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, const CTeskWin& controller) {
         SelectObjectGuard pen(dc, white);
         for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
             const int left = strip::kSlotLeft + strip::kSlotPitch * k;
-            if (controller.m_items[static_cast<size_t>(first + k)].selected == 1) {
+            if (items[static_cast<size_t>(first + k)].selected == 1) {
                 DrawBitmap(dc, memory.Get(), m_bmpSelection.Get(), kSelectionLeft + strip::kSlotPitch * k,
                            kSelectionTop);
                 continue;
@@ -235,7 +236,7 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, const CTeskWin& controller) {
     }
     if (width <= 0 || height <= 0 || static_cast<size_t>(width) * height * 4 > kItemThumbnailBytes) return;
     for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
-        const CapturedItem& item = controller.m_items[static_cast<size_t>(first + k)];
+        const CapturedItem& item = items[static_cast<size_t>(first + k)];
         UniqueBitmap thumbnail(::CreateBitmap(width, height, 1, 32, item.thumbnail));
         if (!thumbnail) continue;
         SelectObjectGuard selected(memory.Get(), thumbnail.Get());
@@ -247,19 +248,20 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, const CTeskWin& controller) {
 LRESULT CTeskFrameWin::OnEraseBackground(WPARAM, LPARAM) { return NoVideo() ? Default() : TRUE; }
 
 LRESULT CTeskFrameWin::OnGraphEvent(WPARAM, LPARAM) {
-    if (CTeskWin* controller = Controller()) controller->HandleGraphEvents();
+    if (CameraControl* controller = Controller()) controller->HandleGraphEvents();
     return 1;
 }
 
 LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     if (controller) {
-        auto& items = controller->m_items;
-        const int slot = strip::SlotAt(x, y, controller->m_nFirstThumbnail, static_cast<int>(items.size()));
+        auto& items = controller->Photos();
+        const int first = controller->FirstThumbnail();
+        const int slot = strip::SlotAt(x, y, first, static_cast<int>(items.size()));
         const bool shift = KeyDown(VK_LSHIFT) || KeyDown(VK_RSHIFT);
         const bool ctrl = KeyDown(VK_LCONTROL) || KeyDown(VK_RCONTROL);
-        if (slot >= 0 && strip::ClickThumbnail(items, controller->m_nFirstThumbnail + slot, shift, ctrl, m_nAnchor)) {
+        if (slot >= 0 && strip::ClickThumbnail(items, first + slot, shift, ctrl, m_nAnchor)) {
             InvalidateStrip();
             m_pDeleteButton->SetEnabled(TRUE);  // even when the click left nothing selected
         } else if (::PtInRect(&m_rcStrip, POINT{x, y})) {
@@ -272,20 +274,21 @@ LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     if (controller) {
-        const auto& items = controller->m_items;
-        const int slot = strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), controller->m_nFirstThumbnail,
-                                       static_cast<int>(items.size()));
+        const auto& items = controller->Photos();
+        const int first = controller->FirstThumbnail();
+        const int slot =
+            strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()));
         // Only photos are opened: a path from the settings file might name a program.
-        if (slot >= 0 && strip::IsPhotoPath(items[static_cast<size_t>(controller->m_nFirstThumbnail + slot)])) {
-            const std::wstring path = ItemPathW(items[static_cast<size_t>(controller->m_nFirstThumbnail + slot)]);
+        if (slot >= 0 && strip::IsPhotoPath(items[static_cast<size_t>(first + slot)])) {
+            const std::wstring path = ItemPathW(items[static_cast<size_t>(first + slot)]);
             SHELLEXECUTEINFOW open{sizeof(open)};
             open.fMask = SEE_MASK_NOCLOSEPROCESS;
             open.hwnd = m_hWnd;
             open.lpVerb = L"open";
             open.lpFile = path.c_str();
-            open.lpDirectory = controller->m_szPhotoDir;
+            open.lpDirectory = controller->PhotoFolder();
             open.nShow = SW_SHOW;
             ::ShellExecuteExW(&open);
             UniqueHandle process(open.hProcess);  // not waited for; only closed
@@ -295,47 +298,48 @@ LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CTeskFrameWin::OnHScroll(WPARAM wParam, LPARAM lParam) {
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     if (controller && m_pThumbnailScroll && reinterpret_cast<HWND>(lParam) == m_pThumbnailScroll->m_hWnd) {
         int min = 0, max = 0;
         m_pThumbnailScroll->GetScrollRange(&min, &max);
         const int pos = strip::ScrollTo(LOWORD(wParam), m_pThumbnailScroll->GetScrollPos(), min, max);
         m_pThumbnailScroll->SetScrollPos(pos, TRUE);
-        controller->m_nFirstThumbnail = pos;
+        controller->SetFirstThumbnail(pos);
         InvalidateStrip();
     }
     return Default();
 }
 
 void CTeskFrameWin::OnCapture() {
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     if (!controller) return;
-    if (controller->m_nResolution == 2) {
+    if (controller->Resolution() == 2) {
         controller->RestartPreview(1280, 1024);
         controller->TakePhoto();
         controller->RestartPreview(640, 480);
     } else {
         controller->TakePhoto();
     }
-    const strip::ScrollSetup scroll = strip::ScrollAfterPhoto(static_cast<int>(controller->m_items.size()));
+    const strip::ScrollSetup scroll = strip::ScrollAfterPhoto(static_cast<int>(controller->Photos().size()));
     SetUpScrollBar(scroll);
     if (scroll.enabled) {
-        controller->m_nFirstThumbnail = scroll.pos;
+        controller->SetFirstThumbnail(scroll.pos);
         InvalidateStrip();
     }
     Invalidate(FALSE);
 }
 
 void CTeskFrameWin::OnDelete() {
-    CTeskWin* controller = Controller();
+    CameraControl* controller = Controller();
     if (!controller) return;
     if (::MessageBoxW(m_hWnd, UiText[uitext::kTextDeleteSelected], kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     // The box's own loop may have closed the program meanwhile.
     if (!m_hWnd || !(controller = Controller())) return;
-    strip::RemoveSelected(controller->m_items, [](const CapturedItem& item) { ::DeleteFileW(ItemPathW(item).c_str()); });
-    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->m_items.size())));
-    controller->m_nFirstThumbnail = 0;
+    strip::RemoveSelected(controller->Photos(),
+                          [](const CapturedItem& item) { ::DeleteFileW(ItemPathW(item).c_str()); });
+    SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->Photos().size())));
+    controller->SetFirstThumbnail(0);
     InvalidateStrip();
     m_pDeleteButton->SetEnabled(FALSE);
     controller->SaveSettings();
@@ -353,23 +357,13 @@ void CTeskFrameWin::OnResolutionChange() {
 }
 
 void CTeskFrameWin::OnResolution320() {
-    if (CTeskWin* controller = Controller()) {
-        controller->m_nResolution = 0;
-        controller->RestartPreview(320, 240);
-    }
+    if (CameraControl* controller = Controller()) controller->SelectResolution(0);
 }
 
 void CTeskFrameWin::OnResolution640() {
-    if (CTeskWin* controller = Controller()) {
-        controller->m_nResolution = 1;
-        controller->RestartPreview(640, 480);
-    }
+    if (CameraControl* controller = Controller()) controller->SelectResolution(1);
 }
 
-// "1.3M" previews at 640 x 480; a photo restarts the preview at 1280 x 1024 for itself.
 void CTeskFrameWin::OnResolution1280() {
-    if (CTeskWin* controller = Controller()) {
-        controller->m_nResolution = 2;
-        controller->RestartPreview(640, 480);
-    }
+    if (CameraControl* controller = Controller()) controller->SelectResolution(2);
 }

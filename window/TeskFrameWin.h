@@ -3,8 +3,9 @@
 // area (the preview graph's video window is a child of this one), a light control strip
 // with the capture and delete buttons and the resolution list, a strip of six thumbnails
 // and its scroll bar. What it shows of the photos and every action it starts live in the
-// main window (CTeskWin), the controller. Graph events arrive here as WM_TESK_GRAPH_EVENT
-// and are handled by the main window. Its object is never deleted.
+// main window, the controller, which it reaches through CameraControl only. Graph events
+// arrive here as WM_TESK_GRAPH_EVENT and are handled by the main window. Its object is
+// never deleted.
 #include <memory>
 
 #include "capture/GraphCallbacks.h"
@@ -13,15 +14,17 @@
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
+#include "window/CameraView.h"
 #include "window/ThumbnailStrip.h"
 
-class CTeskWin;
+class CameraControl;
 
-class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallback {
+class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraView {
 public:
-    // Offers the capture sizes the camera accepts and sets up the scroll bar (called by
-    // the main window at the end of its creation).
-    void FillResolutionList();
+    // CameraView (FillResolutionList is called by the main window at the end of its creation)
+    HWND VideoOwner() const override { return m_hWnd; }
+    void FillResolutionList() override;
+    void Repaint() override { InvalidateRect(nullptr, FALSE); }
 
     // The controls, for tests and benchmarks that look at them.
     CBitmapBtn* CaptureButton() const { return m_pCaptureButton.get(); }
@@ -49,7 +52,7 @@ private:
     void OnResolution640();
     void OnResolution1280();
 
-    void PaintThumbnails(HDC dc, const CTeskWin& controller);
+    void PaintThumbnails(HDC dc, CameraControl& control);
     void SetUpScrollBar(const strip::ScrollSetup& scroll);
     void InvalidateStrip() { InvalidateRect(&m_rcStrip, FALSE); }
 

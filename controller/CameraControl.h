@@ -1,0 +1,44 @@
+#pragma once
+// What the camera window asks of the camera side: the photos it shows and the first of
+// them in the strip, the chosen size, whether a live picture is shown, and the actions its
+// controls start. The main window (CTeskWin) is the one implementation; the camera window
+// knows nothing else of it.
+#include <windows.h>
+
+#include <vector>
+
+#include "controller/CapturedItem.h"
+
+// Graph events reach the frame window as this message (its handler calls HandleGraphEvents).
+constexpr UINT WM_TESK_GRAPH_EVENT = WM_APP + 1;
+// Posted to the main window when the camera cannot be opened.
+constexpr UINT WM_TESK_CAMERA_BUSY = WM_APP + 2;
+
+class CameraControl {
+public:
+    // Oldest first. The window changes their selection and removes the deleted ones.
+    virtual std::vector<CapturedItem>& Photos() = 0;
+    virtual int FirstThumbnail() const = 0;
+    virtual void SetFirstThumbnail(int item) = 0;
+    virtual SIZE ThumbnailSize() const = 0;
+    virtual const wchar_t* PhotoFolder() const = 0;
+
+    // 0 = 320 x 240, 1 = 640 x 480, 2 = "1.3M" (previewed at 640 x 480, photos at 1280 x 1024).
+    virtual int Resolution() const = 0;
+    // Keeps `resolution` and restarts the preview at its preview size.
+    virtual void SelectResolution(int resolution) = 0;
+    virtual bool ShowsLivePicture() const = 0;
+    virtual bool SupportsCaptureSize(int width, int height) = 0;
+
+    // 0 on success, else the failing HRESULT of the new preview.
+    virtual int RestartPreview(int width, int height) = 0;
+    // One photo from the running preview, then the settings file is saved.
+    virtual void TakePhoto() = 0;
+    virtual void SaveSettings() = 0;
+    virtual void HandleGraphEvents() = 0;
+    // Ends the program (the camera window is gone).
+    virtual void Quit() = 0;
+
+protected:
+    ~CameraControl() = default;
+};

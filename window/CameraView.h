@@ -1,0 +1,16 @@
+#pragma once
+// What the camera side asks of the camera window: the window the video is shown in, the
+// list of sizes once the camera is known, and a repaint. The camera window (CTeskFrameWin)
+// is the one implementation.
+#include <windows.h>
+
+class CameraView {
+public:
+    virtual HWND VideoOwner() const = 0;
+    // Offers the capture sizes the camera accepts and sets up the scroll bar.
+    virtual void FillResolutionList() = 0;
+    virtual void Repaint() = 0;
+
+protected:
+    ~CameraView() = default;
+};
