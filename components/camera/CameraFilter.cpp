@@ -434,6 +434,7 @@ HRESULT CameraFilter::DeliverFrame() {
     } else {
         bytes = m_mjpeg.Render(shape->size.width, shape->size.height, m_frame, data, capacity);
         if (bytes == 0) return E_UNEXPECTED;
+        if (m_runSettings.corruptMjpegEvery && m_frame % m_runSettings.corruptMjpegEvery == 0) bytes /= 2;
     }
     sample->SetActualDataLength(static_cast<long>(bytes));
     // No time stamps: a live preview is shown as it arrives.

@@ -114,6 +114,7 @@ RunSettings ReadRunSettings() {
     if (ReadDword(key.Get(), L"Busy", value)) settings.busy = value != 0;
     if (ReadDword(key.Get(), L"UnplugAfter", value)) settings.unplugAfterFrames = value;
     if (ReadDword(key.Get(), L"Unpaced", value)) settings.unpaced = value != 0;
+    if (ReadDword(key.Get(), L"CorruptMjpegEvery", value)) settings.corruptMjpegEvery = value;
     return settings;
 }
 

@@ -25,6 +25,8 @@
 //                              param2 0 = removed) and delivers no more frames
 //   "Unpaced"       REG_DWORD  1: deliver frames as fast as downstream takes them, instead
 //                              of one per frame duration (benchmarks)
+//   "CorruptMjpegEvery" REG_DWORD N > 0: every Nth MJPEG frame is cut to half its length,
+//                              as a camera whose bus lost part of a frame sends it
 // Read whenever the camera is asked for IKsControl:
 //   "NoExtensionUnit" REG_DWORD 1: the camera has no IKsControl, as a driver whose
 //                              extension unit cannot be reached (the byte fallback set stays)
@@ -69,6 +71,7 @@ struct RunSettings {
     bool busy = false;
     DWORD unplugAfterFrames = 0;
     bool unpaced = false;
+    DWORD corruptMjpegEvery = 0;
 };
 
 RegistrationSettings ReadRegistrationSettings();

@@ -149,10 +149,7 @@ HRESULT MjpegDecompressor::Process(IMediaSample* sample) {
     if (FAILED(out->GetPointer(&image.data)) || !image.data) return E_POINTER;
     image.size = static_cast<size_t>(out->GetSize());
     const mjpeg::DecodeResult result = mjpeg::Decode(data, static_cast<size_t>(bytes), image);
-    if (!result.Ok() || result.info.width != m_width || result.info.height != m_height) {
-        ++m_dropped;
-        return S_OK;
-    }
+    if (!result.Ok() || result.info.width != m_width || result.info.height != m_height) return S_OK;  // dropped
     out->SetActualDataLength(static_cast<long>(mjpeg::RequiredSize(m_width, m_height, image.format, image.stride)));
     filterkit::CopySampleProperties(sample, out.Get());
     return m_output.Deliver(out.Get());

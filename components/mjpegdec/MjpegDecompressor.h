@@ -8,8 +8,6 @@
 #include <windows.h>
 #include <strmif.h>
 
-#include <atomic>
-
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
 #include "components/filterkit/TransformInputPin.h"
@@ -64,7 +62,6 @@ public:
     void SetInputSize(int width, int height);
 
     HRESULT Process(IMediaSample* sample);  // streaming thread
-    long DroppedFrames() const { return m_dropped.load(); }
 
 protected:
     HRESULT OnStartStreaming() override;
@@ -75,7 +72,6 @@ private:
     DecompressorOutput m_output;
     int m_width = 0;
     int m_height = 0;
-    std::atomic<long> m_dropped{0};
 };
 
 }  // namespace mjpegdec

@@ -87,5 +87,56 @@ TEST(CameraConnectionTest, TypeWithoutSampleSizeStillStreams) {
     EXPECT_EQ(CameraDll().LiveObjects(), 0);
 }
 
+// Camera (MJPEG only) -> the test world's decompressor -> counting sink: frames cut short,
+// as a camera whose bus lost part of them, are dropped and the stream goes on.
+TEST(DecompressorTest, FramesThatDoNotDecodeAreDroppedAndTheStreamGoesOn) {
+    ASSERT_EQ(DecompressorDll().Register(), S_OK);
+    struct Case {
+        DWORD corruptEvery;
+        bool framesReachTheSink;
+    } const cases[] = {{1, false}, {2, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.corruptEvery);
+        CameraSettings settings;
+        settings.Set(L"Formats", L"MJPG");
+        settings.Set(L"Unpaced", DWORD{1});
+        settings.Set(L"CorruptMjpegEvery", c.corruptEvery);
+        ComPtr<IGraphBuilder> graph;
+        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                     graph.PutVoid()),
+                  S_OK);
+        ComPtr<IBaseFilter> source = BindVirtualCamera(), decoder, renderer;
+        ASSERT_TRUE(source);
+        ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, decoder.PutVoid()),
+                  S_OK);
+        CountingSink* sink = new CountingSink();
+        renderer.Attach(sink);
+        ASSERT_EQ(graph->AddFilter(source.Get(), L"Video Capture"), S_OK);
+        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"Decompressor"), S_OK);
+        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"Sink"), S_OK);
+        ASSERT_EQ(graph->Connect(FindPin(source.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(decoder.Get(), PINDIR_INPUT, 0).Get()),
+                  S_OK);
+        ASSERT_EQ(graph->Connect(FindPin(decoder.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(renderer.Get(), PINDIR_INPUT, 0).Get()),
+                  S_OK);
+        ComPtr<IMediaControl> control;
+        ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
+        ASSERT_TRUE(SUCCEEDED(control->Run()));
+        // Ten frames past as many cut ones, or half a second of cut frames only.
+        for (int i = 0; i < 50 && sink->Received() < 10; ++i) ::Sleep(10);
+        EXPECT_EQ(control->Stop(), S_OK);
+        if (c.framesReachTheSink)
+            EXPECT_GE(sink->Received(), 10);
+        else
+            EXPECT_EQ(sink->Received(), 0);
+        control.Reset();
+        renderer.Reset();
+        decoder.Reset();
+        source.Reset();
+        graph.Reset();
+        EXPECT_EQ(DecompressorDll().LiveObjects(), 0);
+    }
+    EXPECT_EQ(DecompressorDll().Unregister(), S_OK);
+}
+
 }  // namespace
 }  // namespace components_test
