@@ -9,11 +9,11 @@ namespace {
 
 HuffmanSpec FromEncoderTable(int which) {
     const japi2::HuffmanSpec& source = japi2::StandardHuffmanSpec(which);
-    HuffmanSpec spec;
-    std::memcpy(spec.counts, source.counts, sizeof spec.counts);
-    std::memcpy(spec.symbols, source.symbols, static_cast<size_t>(source.symbolCount));
-    spec.symbolCount = source.symbolCount;
-    return spec;
+    HuffmanSpec definition;
+    std::memcpy(definition.counts, source.counts, sizeof definition.counts);
+    std::memcpy(definition.symbols, source.symbols, static_cast<size_t>(source.symbolCount));
+    definition.symbolCount = source.symbolCount;
+    return definition;
 }
 
 }  // namespace
@@ -35,21 +35,21 @@ const HuffmanSpec& StandardSpec(bool ac, int slot) {
     return kSpecs[(slot ? 2 : 0) + (ac ? 1 : 0)];
 }
 
-void HuffmanTable::Build(const HuffmanSpec& spec, bool ac) {
+void HuffmanTable::Build(const HuffmanSpec& definition, bool ac) {
     std::memset(lookup, 0, sizeof lookup);
     std::memset(coefficients, 0, sizeof coefficients);
-    std::memcpy(symbols, spec.symbols, sizeof symbols);
+    std::memcpy(symbols, definition.symbols, sizeof symbols);
 
     uint32_t code = 0;
     int index = 0;
     for (int length = 1; length <= 16; ++length) {
-        const int count = spec.counts[length - 1];
+        const int count = definition.counts[length - 1];
         offset[length] = index - static_cast<int32_t>(code);
         for (int i = 0; i < count; ++i, ++index, ++code) {
             if (length > kLookupBits) continue;
             const int shift = kLookupBits - length;
             for (uint32_t fill = code << shift; fill < (code + 1) << shift; ++fill)
-                lookup[fill] = static_cast<uint16_t>(length << 8 | spec.symbols[index]);
+                lookup[fill] = static_cast<uint16_t>(length << 8 | definition.symbols[index]);
         }
         limit[length] = code << (16 - length);
         code <<= 1;

@@ -38,8 +38,8 @@ struct HuffmanTable {
     };
     Coefficient coefficients[1 << kLookupBits];
 
-    // The spec must satisfy CodeLengthsFit.
-    void Build(const HuffmanSpec& spec, bool ac);
+    // The definition must satisfy CodeLengthsFit.
+    void Build(const HuffmanSpec& definition, bool ac);
 };
 
 }  // namespace mjpeg

@@ -79,21 +79,21 @@ DecodeError ReadHuffmanTables(SegmentReader s, FrameHeader& h) {
         const int tableClass = classAndSlot >> 4, slot = classAndSlot & 15;
         if (tableClass > 1) return DecodeError::CorruptHeader;
         if (slot > 3) return DecodeError::BadTableId;
-        HuffmanSpec& spec = h.huffman[tableClass][slot];
-        spec.symbolCount = 0;
+        HuffmanSpec& definition = h.huffman[tableClass][slot];
+        definition.symbolCount = 0;
         for (int i = 0; i < 16; ++i) {
-            spec.counts[i] = s.Byte();
-            spec.symbolCount += spec.counts[i];
+            definition.counts[i] = s.Byte();
+            definition.symbolCount += definition.counts[i];
         }
-        if (spec.symbolCount > 256) return DecodeError::BadHuffmanTable;
-        if (s.Left() < static_cast<size_t>(spec.symbolCount)) return DecodeError::CorruptHeader;
-        std::memset(spec.symbols, 0, sizeof spec.symbols);
-        std::memcpy(spec.symbols, s.Here(), static_cast<size_t>(spec.symbolCount));
-        s.Skip(static_cast<size_t>(spec.symbolCount));
-        if (!CodeLengthsFit(spec.counts)) return DecodeError::BadHuffmanTable;
+        if (definition.symbolCount > 256) return DecodeError::BadHuffmanTable;
+        if (s.Left() < static_cast<size_t>(definition.symbolCount)) return DecodeError::CorruptHeader;
+        std::memset(definition.symbols, 0, sizeof definition.symbols);
+        std::memcpy(definition.symbols, s.Here(), static_cast<size_t>(definition.symbolCount));
+        s.Skip(static_cast<size_t>(definition.symbolCount));
+        if (!CodeLengthsFit(definition.counts)) return DecodeError::BadHuffmanTable;
         if (tableClass == 0)
-            for (int i = 0; i < spec.symbolCount; ++i)
-                if (spec.symbols[i] > 15) return DecodeError::BadHuffmanTable;
+            for (int i = 0; i < definition.symbolCount; ++i)
+                if (definition.symbols[i] > 15) return DecodeError::BadHuffmanTable;
         h.huffmanDefined[tableClass][slot] = true;
     }
     return DecodeError::None;
