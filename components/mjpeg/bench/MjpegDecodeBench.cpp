@@ -16,6 +16,7 @@
 
 #include <jpeglib.h>
 
+#include "components/japi2/bench/TurboComparison.h"
 #include "components/japi2/testing/CameraPicture.h"
 #include "components/japi2/testing/ReferenceCodec.h"
 #include "components/mjpeg/MjpegDecoder.h"
@@ -89,31 +90,12 @@ void Turbo(benchmark::State& state, FrameKind f) {
     SetRate(state, f, jpeg.size());
 }
 
-// Medians by benchmark name, taken from the aggregate rows.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.str()] = run.counters.at("MP/s");
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool child = std::getenv("JSIMD_FORCENONE") != nullptr;
-    std::string forwarded;
-    for (int i = 1; i < argc; ++i) forwarded += std::string(" '") + argv[i] + "'";
-
-    std::vector<char*> args(argv, argv + argc);
-    std::string reps = "--benchmark_repetitions=5";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, {reps.data(), aggregates.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
+    const bool child = turbo_comparison::IsNoSimdChild();
+    turbo_comparison::Initialize(argc, argv);
 
     for (const FrameKind& f : kFrames) {
         if (!child) {
@@ -123,33 +105,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(Name(child ? "turbo-nosimd" : "turbo-simd", f).c_str(), Turbo, f);
     }
 
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (child) {
-        for (const auto& [name, mps] : reporter.medians) std::printf("MEDIAN %s %.3f\n", name.c_str(), mps);
-        return 0;
-    }
-
-    // libjpeg-turbo without SIMD, in a child process.
-    std::map<std::string, double> medians = reporter.medians;
-    const std::string command =
-        "JSIMD_FORCENONE=1 '" + std::string(argv[0]) + "'" + forwarded + " --benchmark_color=false 2>/dev/null";
-    std::fflush(stdout);
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, pipe)) {
-            char name[256];
-            double mps = 0;
-            const char* at = std::strstr(line, "MEDIAN ");
-            if (at && std::sscanf(at, "MEDIAN %255s %lf", name, &mps) == 2) {
-                std::string n = name;
-                const size_t suffix = n.find("_median");
-                if (suffix != std::string::npos) n.erase(suffix);
-                medians[n] = mps;
-            }
-        }
-        pclose(pipe);
-    }
+    const auto collected = turbo_comparison::RunAndCollectMedians(argc, argv);
+    if (!collected) return 0;  // the child run
+    const std::map<std::string, double>& medians = *collected;
 
     std::printf("\nMedian MP/s decoding to BGR24 (quality %d; kernels: %s)\n", kQuality,
                 japi2::KernelPathSupported(japi2::KernelPath::Avx2) ? "avx2" : "portable");
