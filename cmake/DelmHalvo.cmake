@@ -10,6 +10,8 @@
 #   dh_wine_test_run(name PROGRAM target ...)         one more run of a Windows test program
 #   dh_fuzz_target(name SOURCES ... [LIBS ...] [SECONDS n])     native, clang only, label "fuzz"
 #   dh_benchmark(name SOURCES ... [LIBS ...])          built only when DH_BENCHMARKS is on
+#   dh_avx2_source(file)                               a source of AVX2 kernels
+#   dh_fuzz_instrument(target)                         coverage of a library for fuzz targets
 
 option(DH_SANITIZE "Native tree: AddressSanitizer and UndefinedBehaviorSanitizer" ON)
 option(DH_BENCHMARKS "Build the benchmarks (use an optimised tree without sanitizers)" OFF)
@@ -166,6 +168,25 @@ endfunction()
 function(dh_e2e_test name)
   if(DH_WINDOWS)
     _dh_wine_test(${name} e2e 600 ${ARGN})
+  endif()
+endfunction()
+
+# A source of SIMD kernels built for AVX2. GCC for Win64 cannot align the stack to 32 bytes:
+# the assembler writes unaligned vector moves there, so spilled AVX registers never fault.
+function(dh_avx2_source file)
+  if(DH_WINDOWS)
+    set_property(SOURCE ${file} APPEND PROPERTY COMPILE_OPTIONS "-mavx2;-Wa,-muse-unaligned-vector-move")
+  else()
+    set_property(SOURCE ${file} APPEND PROPERTY COMPILE_OPTIONS "-mavx2")
+  endif()
+endfunction()
+
+# A fuzz target sees coverage only of instrumented code: a library it exercises is
+# instrumented in the sanitized native tree (the sanitizer runtime provides the hooks in
+# ordinary tests).
+function(dh_fuzz_instrument target)
+  if(DH_IS_CLANG AND NOT DH_WINDOWS AND DH_SANITIZE AND NOT DH_BENCHMARKS)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endfunction()
 
