@@ -1,10 +1,14 @@
-// One photo: TakePhoto on the user-interface thread asks for a frame and waits; OnSnapshot,
-// on the effect filter's thread, stores it as a numbered JPEG file and hands its item over
-// (PhotoHandOff), which TakePhoto appends.
+// One photo: TakePhoto on the user-interface thread names a new file and asks for a frame
+// and waits; OnSnapshot, on the effect filter's thread, copies the frame for the storing
+// thread, which stores it as a numbered JPEG file and hands its item over (PhotoHandOff);
+// TakePhoto appends it.
 #include <cwchar>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "controller/CapturedItemWin.h"
+#include "controller/PhotoFiles.h"
 #include "controller/TeskWin.h"
 #include "controller/Thumbnail.h"
 #include "framework/Handles.h"
@@ -12,7 +16,6 @@
 #include "imaging/Dib.h"
 
 namespace {
-constexpr int kLastPictureNumber = 10000;
 // How long a requested frame may take to arrive; a running preview delivers one within a
 // frame time or two.
 constexpr PhotoHandOff::Duration kFrameTime{10000};
@@ -58,6 +61,15 @@ bool ReplaceWithinFolder(const wchar_t* source, const wchar_t* target) {
     return true;
 }
 
+// "%s\Picture%04d.jpg" of the Windows C library, where %s in a wide format is a wide
+// string; the standard library used here spells that %ls. False without a folder or when
+// the whole name does not fit (swprintf returns the length the name would have).
+bool FormPhotoName(const wchar_t* folder, int number, wchar_t (&name)[MAX_PATH]) {
+    if (folder[0] == L'\0') return false;
+    const int length = std::swprintf(name, MAX_PATH, L"%ls\\Picture%04d.jpg", folder, number);
+    return length > 0 && length < MAX_PATH;
+}
+
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
@@ -66,21 +78,24 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 
 void CTeskWin::TakePhoto() {
     CollectLatePhoto();
-    const std::optional<uint32_t> request = m_photo.Begin();
-    if (!request) return;  // a frame from an earlier request is still being stored
-
-    const int number = m_nPictureNumber;
-    // A failed photo uses its number too. (>= rather than + 1 >: the stored number is taken
-    // unchecked from the settings file and may be INT_MAX.)
-    m_nPictureNumber = number >= kLastPictureNumber ? 1 : number + 1;
-    // "%s\Picture%04d.jpg" of the Windows C library, where %s in a wide format is a wide
-    // string; the standard library used here spells that %ls. It returns the length the
-    // whole name would have, also when it had to cut it.
-    const int length = std::swprintf(m_szCaptureFile, MAX_PATH, L"%ls\\Picture%04d.jpg", m_szPhotoDir, number);
-    m_nCaptureKind = 2;
-
+    // The next number whose file is not there: an earlier photo is never replaced, also when
+    // the list was lost, the numbers wrapped or files were copied in.
+    const std::optional<int> number = photo_files::FindFreePictureNumber(m_nPictureNumber, [this](int n) {
+        wchar_t name[MAX_PATH];
+        return FormPhotoName(m_szPhotoDir, n, name) && ::GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES;
+    });
+    if (!number) {
+        TraceFailure(kArea, L"find a free photo name (a file exists for every number)", E_FAIL);
+        return;  // no photo, and nothing is written
+    }
     // No folder (it could not be found) or a name that does not fit: no photo.
-    const bool named = m_szPhotoDir[0] != L'\0' && length > 0 && length < MAX_PATH;
+    const bool named = FormPhotoName(m_szPhotoDir, *number, m_szCaptureFile);
+    m_nCaptureKind = 2;
+    const std::optional<uint32_t> request =
+        m_photo.Begin(PhotoOrder{reinterpret_cast<const char16_t*>(m_szCaptureFile), m_nCaptureKind});
+    if (!request) return;  // a frame from an earlier request is still being stored
+    m_nPictureNumber = photo_files::NextPictureNumber(*number);  // a failed photo uses its number too
+
     // No frame can come: no graph, or an effect filter that cannot hand one out.
     const bool frameCanCome = named && SUCCEEDED(m_lib.TakeSnapshot()) && m_lib.CanTakeSnapshot();
     if (!frameCanCome && m_photo.Cancel(*request)) {
@@ -109,20 +124,33 @@ bool CTeskWin::CollectLatePhoto() {
 }
 
 void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
-    const std::optional<uint32_t> request = m_photo.Take();
-    if (!request) return;  // nobody asked, or TakePhoto gave up already
-    auto item = std::make_unique<CapturedItem>();
-    const bool stored = StorePhoto(width, height, pixels, *item);
-    m_photo.Finish(*request, stored ? std::move(item) : nullptr);  // the last touch of this object
+    const std::optional<PhotoHandOff::Taken> taken = m_photo.Take();
+    if (!taken) return;  // nobody asked, or TakePhoto gave up already
+    // The frame is copied here and stored on the storing thread: the filter's buffer is free
+    // again at once, so that a preview restart never waits for the disk.
+    std::vector<BYTE> frame;
+    if (width > 0 && height > 0 && pixels) {
+        try {
+            frame.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+        } catch (const std::bad_alloc&) {
+            TraceFailure(kArea, L"copy the frame", E_OUTOFMEMORY);
+        }
+    }
+    m_photo.StoreInBackground(*taken, [this, width, height, frame = std::move(frame)](const PhotoOrder& order) {
+        auto item = std::make_unique<CapturedItem>();
+        if (frame.empty() || !StorePhoto(order, width, height, frame.data(), *item)) item.reset();
+        return item;
+    });
 }
 
-bool CTeskWin::StorePhoto(int width, int height, const BYTE* pixels, CapturedItem& item) {
-    if (width <= 0 || height <= 0 || !pixels || !StoreFrame(width, height, pixels, item)) return false;
+bool CTeskWin::StorePhoto(const PhotoOrder& order, int width, int height, const BYTE* pixels, CapturedItem& item) {
+    const wchar_t* path = reinterpret_cast<const wchar_t*>(order.path.c_str());
+    if (width <= 0 || height <= 0 || !pixels || !StoreFrame(order, path, width, height, pixels, item)) return false;
 
     // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
     // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
     CDib dib;
-    if (!dib.LoadBmpFile(m_szCaptureFile)) {
+    if (!dib.LoadBmpFile(path)) {
         TraceFailure(kArea, L"read the bitmap back (the photo stays a bitmap)", E_FAIL);
         return true;
     }
@@ -134,16 +162,17 @@ bool CTeskWin::StorePhoto(int width, int height, const BYTE* pixels, CapturedIte
     if (!written || !IsCompleteJpeg(kIntermediateJpeg)) {
         TraceFailure(kArea, L"write the JPEG (the photo stays a bitmap)", E_FAIL);
         ::DeleteFileW(kIntermediateJpeg);
-    } else if (!ReplaceWithinFolder(kIntermediateJpeg, m_szCaptureFile)) {
+    } else if (!ReplaceWithinFolder(kIntermediateJpeg, path)) {
         ::DeleteFileW(kIntermediateJpeg);
     }
     return true;
 }
 
-bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels, CapturedItem& item) {
+bool CTeskWin::StoreFrame(const PhotoOrder& order, const wchar_t* path, int width, int height, const BYTE* pixels,
+                          CapturedItem& item) {
     item = MakeEmptyItem();
-    SetItemPath(item, m_szCaptureFile);
-    item.kind = m_nCaptureKind;
+    SetItemPath(item, order.path.c_str());
+    item.kind = order.kind;
     item.selected = 0;
 
     const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
@@ -160,8 +189,8 @@ bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels, CapturedIte
     header.biCompression = BI_RGB;
     header.biSizeImage = imageSize;
 
-    UniqueFile file(::CreateFileW(m_szCaptureFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    // A new file only: one that appeared under the name since TakePhoto chose it stays as it is.
+    UniqueFile file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         TraceLastError(kArea, L"create the bitmap file");
         return false;
@@ -171,7 +200,7 @@ bool CTeskWin::StoreFrame(int width, int height, const BYTE* pixels, CapturedIte
     if (!whole) TraceLastError(kArea, L"write the bitmap file");
     file.Reset();
     if (!whole) {  // a full disk, say: no photo, and no cut-off file under its name
-        ::DeleteFileW(m_szCaptureFile);
+        ::DeleteFileW(path);
         return false;
     }
 

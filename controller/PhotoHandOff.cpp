@@ -1,10 +1,23 @@
 #include "controller/PhotoHandOff.h"
 
-std::optional<uint32_t> PhotoHandOff::Begin() {
+#include <exception>
+#include <system_error>
+
+PhotoHandOff::~PhotoHandOff() {
+    std::thread storing;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        storing = std::move(m_storing);
+    }
+    if (storing.joinable()) storing.join();
+}
+
+std::optional<uint32_t> PhotoHandOff::Begin(PhotoOrder order) {
     std::lock_guard<std::mutex> lock(m_lock);
     // A late item must be taken first: the next frame's would replace it.
     if (m_state != State::Idle || m_item) return std::nullopt;
     m_state = State::Requested;
+    m_order = std::move(order);
     return ++m_request;
 }
 
@@ -15,11 +28,32 @@ bool PhotoHandOff::Cancel(uint32_t request) {
     return true;
 }
 
-std::optional<uint32_t> PhotoHandOff::Take() {
+std::optional<PhotoHandOff::Taken> PhotoHandOff::Take() {
     std::lock_guard<std::mutex> lock(m_lock);
     if (m_state != State::Requested) return std::nullopt;
     m_state = State::Storing;
-    return m_request;
+    return Taken{m_request, m_order};
+}
+
+void PhotoHandOff::StoreInBackground(const Taken& taken, Store store) {
+    std::thread previous;
+    try {
+        std::lock_guard<std::mutex> lock(m_lock);
+        // The thread of an earlier request has finished it (a request is taken only once the
+        // one before is finished) and is ending: joined below, outside the lock.
+        previous = std::move(m_storing);
+        m_storing = std::thread([this, request = taken.request, order = taken.order, store = std::move(store)] {
+            std::unique_ptr<CapturedItem> item;
+            try {
+                item = store(order);
+            } catch (const std::exception&) {  // out of memory, say: a store that failed
+            }
+            Finish(request, std::move(item));
+        });
+    } catch (const std::system_error&) {  // no thread to be had: the frame is not stored
+        Finish(taken.request, nullptr);
+    }
+    if (previous.joinable()) previous.join();
 }
 
 void PhotoHandOff::Finish(uint32_t request, std::unique_ptr<CapturedItem> item) {

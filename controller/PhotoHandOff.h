@@ -1,35 +1,64 @@
 #pragma once
 // The hand-over of one photo between the user-interface thread, which asks for a frame and
-// waits, and the camera's thread, which stores the frame it was given. Each request has a
-// number, so that a frame stored for an earlier request never ends the wait of a later
-// one; the stored item is handed over, never appended by the camera's thread, so the
-// list of photos belongs to the user-interface thread alone.
+// waits, and the camera's thread, which hands the frame it was given to a storing thread of
+// this object's own. Each request has a number, so that a frame stored for an earlier
+// request never ends the wait of a later one, and carries the photo's name and kind, so
+// that the storing thread never reads what the user-interface thread may be changing; the
+// stored item is handed over, never appended by another thread, so the list of photos
+// belongs to the user-interface thread alone.
 //
 //   Idle --Begin--> Requested --Take--> Storing --Finish--> Idle
 //                   Requested --Cancel or the frame time-out--> Idle
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
 
 #include "controller/CapturedItem.h"
+
+// What the storing thread needs of a photo, fixed when the photo is asked for.
+struct PhotoOrder {
+    std::u16string path;  // the file the photo is stored in
+    int32_t kind = 0;     // the item's kind
+};
 
 class PhotoHandOff {
 public:
     using Duration = std::chrono::milliseconds;
+    // Stores the photo of `order` on the storing thread: its item, or null when it could not.
+    using Store = std::function<std::unique_ptr<CapturedItem>(const PhotoOrder& order)>;
 
-    // User-interface thread: a new request; nothing while a frame is still being stored or
-    // a late item waits to be taken (TakeLateItem).
-    std::optional<uint32_t> Begin();
+    PhotoHandOff() = default;
+    // Joins the storing thread: its owner must not go while a frame is being stored
+    // (WaitUntilIdle).
+    ~PhotoHandOff();
+    PhotoHandOff(const PhotoHandOff&) = delete;
+    PhotoHandOff& operator=(const PhotoHandOff&) = delete;
+
+    // User-interface thread: a new request for `order`; nothing while a frame is still being
+    // stored or a late item waits to be taken (TakeLateItem).
+    std::optional<uint32_t> Begin(PhotoOrder order);
     // User-interface thread: no frame can come for `request`; false when one was taken.
     bool Cancel(uint32_t request);
 
-    // Camera's thread: the frame for the open request; nothing when none is open.
-    std::optional<uint32_t> Take();
-    // Camera's thread: the frame of `request` is stored (`item`), or could not be (null).
-    // The hand-over's last touch of this object.
+    struct Taken {
+        uint32_t request;
+        PhotoOrder order;
+    };
+    // Camera's thread: the frame for the open request, with its order; nothing when none is
+    // open.
+    std::optional<Taken> Take();
+    // Camera's thread: runs `store` for what Take gave on the storing thread, which then
+    // calls Finish with its item; returns at once, so that the camera's thread never waits
+    // for the disk. `store` must hold its own copy of the frame.
+    void StoreInBackground(const Taken& taken, Store store);
+    // The frame of `request` is stored (`item`), or could not be (null). The storing
+    // thread's last touch of this object.
     void Finish(uint32_t request, std::unique_ptr<CapturedItem> item);
 
     enum class Outcome {
@@ -54,5 +83,7 @@ private:
     State m_state = State::Idle;
     uint32_t m_request = 0;  // the newest request
     uint32_t m_done = 0;     // the newest request whose frame is finished
+    PhotoOrder m_order;      // of the newest request
     std::unique_ptr<CapturedItem> m_item;  // stored, not yet taken by the user-interface thread
+    std::thread m_storing;   // the latest storing thread; earlier ones are joined
 };

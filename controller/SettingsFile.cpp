@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "controller/CapturedItemWin.h"
+#include "controller/PhotoFiles.h"
 #include "controller/SettingsCodec.h"
 #include "framework/Handles.h"
 #include "framework/Trace.h"
@@ -132,8 +133,10 @@ bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items
         if (!Succeeded(ReadFile(file.Get(), data, chunk, &read, nullptr), L"read")) return 0;
         return read;
     };
+    // Only local paths are looked for: asking about a network path would make the system
+    // connect to its server. Other items stay, shown but never opened (photo_files).
     const settings::KeepRecord photoExists = [](const CapturedItem& item) {
-        return PathFileExistsW(ItemPathW(item).c_str()) != FALSE;
+        return !photo_files::IsLocalPath(ItemPath(item)) || PathFileExistsW(ItemPathW(item).c_str()) != FALSE;
     };
     std::optional<settings::LoadedSettings> loaded =
         settings::DecodeSettings(source, static_cast<uint64_t>(size.QuadPart), photoExists);

@@ -29,7 +29,8 @@ public:
     }
 
     // True when the file was read and accepted: then `pictureNumber` is the stored one and
-    // `items` the stored records whose photo file exists, in file order, none selected.
+    // `items` the stored records whose file exists (or whose path is not a local one, which
+    // is never looked for), in file order, none selected.
     // False when it is missing or not accepted; both arguments are then untouched.
     bool Load(int32_t& pictureNumber, std::vector<CapturedItem>& items);
 

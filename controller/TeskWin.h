@@ -45,12 +45,13 @@ public:
 
     // GraphEventHandler
     void OnRenderDeviceSet(long param1) override;
-    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp).
+    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp): copies the frame and hands
+    // it to the storing thread, so that the filter's buffer is free again at once.
     void OnSnapshot(int width, int height, const BYTE* pixels) override;
-    // What OnSnapshot does with a frame it took: the bitmap file written whole, the item made
-    // into `item`, the JPEG. False when the bitmap could not be written whole: then no file
-    // is left under the photo's name.
-    bool StorePhoto(int width, int height, const BYTE* pixels, CapturedItem& item);
+    // What the storing thread does with a frame: the bitmap file written whole under the
+    // order's path, which must not exist yet, the item made into `item`, the JPEG. False when
+    // the bitmap could not be written whole: then no file is left under the photo's name.
+    bool StorePhoto(const PhotoOrder& order, int width, int height, const BYTE* pixels, CapturedItem& item);
 
     int m_nResolution = 1;      // 0 = 320 x 240, 1 = 640 x 480, 2 = 1280 x 1024
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
@@ -80,9 +81,10 @@ private:
     LRESULT OnCameraBusy(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
-    // Writes the frame as a bitmap file under m_szCaptureFile and fills `item`; false when
-    // the file could not be written whole (nothing is left under the name).
-    bool StoreFrame(int width, int height, const BYTE* pixels, CapturedItem& item);
+    // Writes the frame as a new bitmap file under `path` and fills `item`; false when the
+    // file could not be written whole (nothing is left under the name) or existed already.
+    bool StoreFrame(const PhotoOrder& order, const wchar_t* path, int width, int height, const BYTE* pixels,
+                    CapturedItem& item);
     // A photo whose wait was given up joins the list once it is stored; true when one did.
     bool CollectLatePhoto();
 

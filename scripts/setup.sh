@@ -10,6 +10,7 @@ packages=(
   googletest libbenchmark-dev     # tests and benchmarks, both trees
   libjpeg62-turbo-dev             # native tests decode and compare our JPEG output with it
   wine64 xvfb xauth               # running the Windows programs and tests
+  fonts-wine                      # Wine's own fonts (caption buttons, dialog faces)
   imagemagick                     # screenshots of the running program
   xdotool                         # real X input in end-to-end tests
   nsis                            # the setup program

@@ -37,6 +37,11 @@ configure_prefix() {
   # No sound: the programs play none, and the sound drivers' probing of a machine without
   # a sound card only fills the output with the sound library's complaints.
   timeout 60 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d '' /f >/dev/null 2>&1
+  # Debian's Wine 8 looks for its own fonts (Marlett for the caption buttons, Tahoma, the
+  # .fon system fonts) in "<data dir>\../fonts", a path its file layer refuses, and falls
+  # back to other faces without a word: the close box showed the letter "r". C:\windows\Fonts
+  # is searched first; Wine's fonts are linked there.
+  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 recipe=$( { declare -f configure_prefix; "$wine" --version; } | sha1sum | cut -c1-40)
 

@@ -5,6 +5,7 @@
 #include "app/Tesk60App.h"
 #include "controller/CapturedItemWin.h"
 #include "controller/CameraControl.h"
+#include "controller/PhotoFiles.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/ThumbnailStrip.h"
@@ -156,12 +157,15 @@ void CTeskFrameWin::FillResolutionList() {
     } static const kEntries[] = {{320, 240, L"320x240", 0}, {640, 480, L"640x480", 1}, {1280, 1024, L"1.3M", 2}};
     CameraControl* controller = Controller();
     if (!controller || !m_pResolutionBox) return;
+    // The entry of the size the preview runs at; none when the camera does not offer it.
+    int current = CB_ERR;
     for (const Entry& entry : kEntries) {
         if (!controller->SupportsCaptureSize(entry.width, entry.height)) continue;
         const int index = m_pResolutionBox->AddString(entry.text);
         m_pResolutionBox->SetItemData(index, entry.data);
+        if (entry.data == static_cast<DWORD_PTR>(controller->Resolution())) current = index;
     }
-    m_pResolutionBox->SetCurSel(1);  // whatever entries were added
+    m_pResolutionBox->SetCurSel(current);
     SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->Photos().size())));
 }
 
@@ -281,7 +285,7 @@ LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
         const int slot =
             strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()));
         // Only photos are opened: a path from the settings file might name a program.
-        if (slot >= 0 && strip::IsPhotoPath(items[static_cast<size_t>(first + slot)])) {
+        if (slot >= 0 && photo_files::IsPhotoPath(items[static_cast<size_t>(first + slot)])) {
             const std::wstring path = ItemPathW(items[static_cast<size_t>(first + slot)]);
             SHELLEXECUTEINFOW open{sizeof(open)};
             open.fMask = SEE_MASK_NOCLOSEPROCESS;

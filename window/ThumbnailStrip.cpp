@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "controller/PhotoFiles.h"
+
 namespace strip {
 
 int SlotAt(int x, int y, int firstThumbnail, int itemCount) {
@@ -41,22 +43,9 @@ bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, boo
     return true;
 }
 
-bool IsPhotoPath(const CapturedItem& item) {
-    const std::u16string path = ItemPath(item);
-    static constexpr char16_t kExtension[] = u".jpg";
-    constexpr size_t kLength = 4;
-    if (path.size() <= kLength) return false;
-    for (size_t i = 0; i < kLength; ++i) {
-        char16_t c = path[path.size() - kLength + i];
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c != kExtension[i]) return false;
-    }
-    return true;
-}
-
 void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile) {
     for (auto item = items.rbegin(); item != items.rend(); ++item)
-        if (item->selected == 1 && IsPhotoPath(*item)) deleteFile(*item);
+        if (item->selected == 1 && photo_files::IsPhotoPath(*item)) deleteFile(*item);
     items.erase(std::remove_if(items.begin(), items.end(), [](const CapturedItem& item) { return item.selected == 1; }),
                 items.end());
 }

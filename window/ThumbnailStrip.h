@@ -35,12 +35,9 @@ int SlotAt(int x, int y, int firstThumbnail, int itemCount);
 bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, bool ctrl, int& anchor);
 void DeselectAll(std::vector<CapturedItem>& items);
 
-// Only files named like photos are opened or deleted from the list: a path read from the
-// settings file may name any file.
-bool IsPhotoPath(const CapturedItem& item);
-
 // Removes the selected items, keeping the order of the rest; `deleteFile` is called, last
-// item first, for each removed item whose path IsPhotoPath.
+// item first, for each removed item whose path is a photo's (photo_files::IsPhotoPath):
+// a path read from the settings file may name any file.
 void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile);
 
 // The scroll bar over the list: range 0 .. max, position pos; disabled with 6 items or fewer.

@@ -52,8 +52,8 @@ int main() {
     }
     auto controller = std::make_unique<CTeskWin>();  // no window: only the photo work runs
     wcscpy_s(controller->m_szPhotoDir, MAX_PATH, folder.c_str());
-    std::swprintf(controller->m_szCaptureFile, MAX_PATH, L"%ls\\Picture0001.jpg", folder.c_str());
-    controller->m_nCaptureKind = 2;
+    const std::wstring photo = folder + L"\\Picture0001.jpg";
+    const PhotoOrder order{std::u16string(photo.begin(), photo.end()), 2};
 
     int failures = 0;
     std::printf("photo store as OnSnapshot does it (ms: median / min of 9)\n");
@@ -62,18 +62,19 @@ int main() {
         std::vector<double> times;
         for (int run = 0; run < 9; ++run) {
             CapturedItem item;
+            DeleteFileW(photo.c_str());  // a photo never replaces a file
             const double start = NowMs();
-            const bool stored = controller->StorePhoto(width, height, frame.data(), item);
+            const bool stored = controller->StorePhoto(order, width, height, frame.data(), item);
             times.push_back(NowMs() - start);
             if (!stored) ++failures;
         }
         std::sort(times.begin(), times.end());
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        GetFileAttributesExW(controller->m_szCaptureFile, GetFileExInfoStandard, &data);
+        GetFileAttributesExW(photo.c_str(), GetFileExInfoStandard, &data);
         std::printf("  %4d x %4d: %7.2f / %7.2f   (JPEG %lu bytes)\n", width, height, times[times.size() / 2],
                     times.front(), data.nFileSizeLow);
     }
-    DeleteFileW(controller->m_szCaptureFile);
+    DeleteFileW(photo.c_str());
     controller.reset();
     SetCurrentDirectoryW(temp);
     RemoveDirectoryW(folder.c_str());

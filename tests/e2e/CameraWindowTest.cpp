@@ -3,6 +3,8 @@
 // back from the screen, what it stored from the files.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,6 +33,27 @@ constexpr POINT kResolutionBox{135, 498};
 POINT SlotCentre(int slot) { return POINT{51 + 106 * slot, 555}; }
 
 std::wstring Narrow(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A file in the Pictures folder that no list names, as after halvo.dat was deleted or files
+// were copied in; removed again at the end.
+class EarlierFile {
+public:
+    EarlierFile(const wchar_t* name, std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {
+        wchar_t pictures[MAX_PATH] = {};
+        ::SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, 0, pictures);
+        m_path = std::wstring(pictures) + L"\\" + name;
+        m_written = WriteFileBytes(m_path, m_bytes);
+    }
+    ~EarlierFile() { ::DeleteFileW(m_path.c_str()); }
+    bool Written() const { return m_written; }
+    bool Intact() const { return ReadFileBytes(m_path) == m_bytes; }
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    std::wstring m_path;
+    bool m_written = false;
+};
 
 // A pixel of one of the program's own bitmaps, read from tesk60.exe.
 COLORREF ProgramBitmapPixel(int id, int x, int y) {
@@ -147,9 +170,17 @@ TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsks
     ::GetClientRect(frame, &client);
     EXPECT_EQ(client.right, 640);
     EXPECT_EQ(client.bottom, 593 + ::GetSystemMetrics(SM_CYHSCROLL));
+    // Numbers 1 and 3 are taken by files no list names: the photos go round them.
+    const EarlierFile one(L"Picture0001.jpg", {'o', 'n', 'e'}), three(L"Picture0003.JPG", {'3'});
+    ASSERT_TRUE(one.Written() && three.Written());
 
     for (size_t n = 1; n <= 6; ++n) {
         ASSERT_TRUE(TakePhoto(n)) << "photo " << n;
+        const wchar_t* expected[] = {L"Picture0002.jpg", L"Picture0004.jpg", L"Picture0005.jpg"};
+        const std::wstring path = Narrow(ItemPath(Items().back()));
+        if (n <= 3) {
+            EXPECT_EQ(path.substr(path.rfind(L'\\') + 1), expected[n - 1]);
+        }
         const int slot = static_cast<int>(n) - 1;
         EXPECT_TRUE(WaitUntil([&] { return SlotShowsPicture(slot); }, 3000)) << "thumbnail in slot " << slot;
         if (n < 6) {
@@ -197,6 +228,11 @@ TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsks
     EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "......"; }, 3000));
     // (A scroll bar control disabled with both arrows is a disabled window.)
     EXPECT_FALSE(::IsWindowEnabled(scroll)) << "four photos need no scrolling";
+    EXPECT_TRUE(one.Intact() && three.Intact()) << "the earlier files keep every byte";
+    for (const auto& item : Items()) {
+        EXPECT_NE(Narrow(ItemPath(item)), one.Path());
+        EXPECT_NE(Narrow(ItemPath(item)), three.Path());
+    }
 }
 
 TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhotoSize) {

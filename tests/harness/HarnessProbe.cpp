@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/Handles.h"
 #include "tests/support/ProgramUnderTest.h"
 
 namespace {
@@ -50,6 +51,22 @@ void WriteRegistryValue(HKEY root) {
 
 // The control case: the harness passes a test program that passes.
 TEST(HarnessProbe, Passes) { SUCCEED(); }
+
+// The world has Wine's own fonts: the caption buttons are glyphs of Marlett, which would
+// fall back to an ordinary face and show its letters.
+TEST(HarnessProbe, WorldHasWinesOwnFonts) {
+    UniqueFont marlett(::CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett"));
+    ASSERT_TRUE(marlett);
+    UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    SelectObjectGuard selected(dc.Get(), marlett.Get());
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(dc.Get(), LF_FACESIZE, face);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.Get(), &metrics);
+    EXPECT_STREQ(face, L"Marlett");
+    EXPECT_EQ(metrics.tmCharSet, SYMBOL_CHARSET);
+}
 
 // Wine catches this fault in its callback dispatcher and lets the program go on.
 TEST(HarnessProbe, FaultInWindowProcedure) {

@@ -31,15 +31,29 @@ protected:
 
 }  // namespace
 
-TEST_F(FrameWindow, TheListOffersTheCamerasSizesAndSelectsTheSecondEntryWhateverItIs) {
-    cameraSettings.Set(L"Sizes", L"640x480,1280x1024");
-    ProgramInProcess program;
-    ASSERT_TRUE(program.Start());
-    CBitmapComboBox& box = *program.Frame()->ResolutionBox();
-    EXPECT_EQ(ListTexts(box), (std::vector<std::wstring>{L"640x480", L"1.3M"}));
-    EXPECT_EQ(box.GetCurSel(), 1);
-    EXPECT_EQ(box.GetItemData(1), 2u);
-    EXPECT_TRUE(program.Close());
+TEST_F(FrameWindow, TheListOffersTheCamerasSizesAndShowsTheOneThePreviewRunsAt) {
+    struct Case {
+        const wchar_t* sizes;
+        std::vector<std::wstring> texts;
+        int selected;  // the entry of 640 x 480, where the preview starts; none without it
+    } cases[] = {
+        {L"320x240,640x480,1280x1024", {L"320x240", L"640x480", L"1.3M"}, 1},
+        {L"640x480,1280x1024", {L"640x480", L"1.3M"}, 0},
+        {L"320x240,640x480", {L"320x240", L"640x480"}, 1},
+        {L"320x240,1280x1024", {L"320x240", L"1.3M"}, CB_ERR},
+    };
+    for (const Case& c : cases) {
+        cameraSettings.Set(L"Sizes", c.sizes);
+        ProgramInProcess program;
+        ASSERT_TRUE(program.Start());
+        CBitmapComboBox& box = *program.Frame()->ResolutionBox();
+        EXPECT_EQ(ListTexts(box), c.texts);
+        EXPECT_EQ(box.GetCurSel(), c.selected);
+        if (c.selected != CB_ERR) {
+            EXPECT_EQ(box.GetItemData(c.selected), 1u);
+        }
+        EXPECT_TRUE(program.Close());
+    }
 }
 
 TEST_F(FrameWindow, APhotoAt13MIsTakenAt1280x1024AndThePreviewGoesBackTo640x480) {
