@@ -5,12 +5,12 @@
 #include <ksproxy.h>
 #include <olectl.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "framework/Handles.h"
 #include "framework/ScopedVariant.h"
+#include "framework/Trace.h"
 #include "utility/DeviceMatch.h"
 #include "utility/DriverContext.h"
 #include "utility/PropertyBlocks.h"
@@ -21,6 +21,7 @@ namespace utility {
 namespace {
 
 constexpr DWORD kLevelPauseMs = 100;
+constexpr wchar_t kArea[] = L"camera";
 // mingw-w64 declares IKsControl without its identifier.
 constexpr IID kIID_IKsControl = {0x28f54685, 0x06fd, 0x11d2, {0xb2, 0x7a, 0x00, 0xa0, 0xc9, 0x22, 0x31, 0x96}};
 
@@ -46,16 +47,18 @@ std::string ReadAnsiProperty(IPropertyBag& bag, const wchar_t* name, size_t limi
 
 // Walks the video input devices in order and binds the first one that `matches` and binds.
 template <typename Matches>
-ComPtr<IBaseFilter> BindFirstDevice(bool reportFailures, Matches matches) {
+ComPtr<IBaseFilter> BindFirstDevice(Matches matches) {
     ComPtr<ICreateDevEnum> devices;
-    if (FAILED(::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  devices.PutVoid()))) {
-        if (reportFailures) std::puts("No devices found in the device list.");
+    HRESULT hr = ::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                    devices.PutVoid());
+    if (FAILED(hr)) {
+        TraceFailure(kArea, L"create the system device enumerator", hr);
         return {};
     }
     ComPtr<IEnumMoniker> monikers;
-    if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0) != S_OK || !monikers) {
-        if (reportFailures) std::puts("There are no VideoInputDevice devices available");
+    hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0);
+    if (hr != S_OK || !monikers) {
+        TraceFailure(kArea, L"list the video input devices (there are none)", FAILED(hr) ? hr : E_FAIL);
         return {};
     }
     ComPtr<IMoniker> moniker;
@@ -64,8 +67,11 @@ ComPtr<IBaseFilter> BindFirstDevice(bool reportFailures, Matches matches) {
         if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid())) || !matches(*bag.Get()))
             continue;
         ComPtr<IBaseFilter> filter;
-        if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.PutVoid()))) return filter;
+        hr = moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.PutVoid());
+        if (SUCCEEDED(hr)) return filter;
+        TraceFailure(kArea, L"bind the camera", hr);
     }
+    TraceFailure(kArea, L"find the driver's camera among the video input devices", E_FAIL);
     return {};
 }
 
@@ -75,18 +81,27 @@ int32_t StdPropertyCall(uint32_t number, PropertyAccess access, int32_t value) {
     ComPtr<IBaseFilter> camera = BindStdCamera();
     if (!camera) return -1;
     ComPtr<IKsPropertySet> properties;
-    if (FAILED(camera.As(properties))) return -1;
+    if (FAILED(camera.As(properties))) {
+        TraceFailure(kArea, L"query the camera's property set", E_NOINTERFACE);
+        return -1;
+    }
     const GUID set = ToGuid(kStdPropertySet);
     StdPropertyBlock instance = EncodeStdPropertyBlock(number, access, value);
     StdPropertyBlock data = instance;
-    if (access == PropertyAccess::Set)
-        return SUCCEEDED(properties->Set(set, number, instance.data(), instance.size(), data.data(), data.size()))
-                   ? 1
-                   : -1;
-    DWORD returned = 0;
-    if (FAILED(properties->Get(set, number, instance.data(), instance.size(), data.data(), data.size(), &returned)))
+    HRESULT hr;
+    if (access == PropertyAccess::Set) {
+        hr = properties->Set(set, number, instance.data(), instance.size(), data.data(), data.size());
+    } else {
+        DWORD returned = 0;
+        hr = properties->Get(set, number, instance.data(), instance.size(), data.data(), data.size(), &returned);
+    }
+    if (FAILED(hr)) {
+        TraceLine(L"%ls: %ls the camera's property %u failed (hr 0x%08lX)", kArea,
+                  access == PropertyAccess::Set ? L"set" : L"get", static_cast<unsigned>(number),
+                  static_cast<unsigned long>(hr));
         return -1;
-    return DecodeStdPropertyValue(data);
+    }
+    return access == PropertyAccess::Set ? 1 : DecodeStdPropertyValue(data);
 }
 
 HRESULT ExtensionUnitCall(IKsControl& control, PropertyAccess access, ExtensionUnitData& data) {
@@ -123,7 +138,7 @@ std::optional<uint8_t> ToggleControlByte(Toggle toggle) {
 ComPtr<IBaseFilter> BindUvcCamera() {
     // Balanced here; the program's own CoInitialize keeps the apartment for the filter.
     ScopedCoInitialize com;
-    return BindFirstDevice(true, [](IPropertyBag& bag) {
+    return BindFirstDevice([](IPropertyBag& bag) {
         return IsUvcDevicePath(ReadAnsiProperty(bag, L"DevicePath", kDevicePathLimit));
     });
 }
@@ -131,7 +146,7 @@ ComPtr<IBaseFilter> BindUvcCamera() {
 ComPtr<IBaseFilter> BindStdCamera() {
     const std::optional<std::string> description = ReadDriverDesc(SystemRegistry(), Driver().access);
     if (!description) return {};
-    return BindFirstDevice(false, [&](IPropertyBag& bag) {
+    return BindFirstDevice([&](IPropertyBag& bag) {
         return MatchesDriverDesc(ReadAnsiProperty(bag, L"FriendlyName", kFriendlyNameLimit), *description);
     });
 }
@@ -150,12 +165,14 @@ std::optional<uint8_t> ReadControlByte(IBaseFilter* camera, uint16_t address) {
             return DecodeExtensionUnitByte(answer);
     }
     ComPtr<IKsPropertySet> properties;
-    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid()))) return std::nullopt;
     FallbackBlock select = EncodeFallbackBlock(PropertyAccess::Set, address);
     FallbackBlock answer = EncodeFallbackBlock(PropertyAccess::Get, address);
-    if (FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Set, select)) ||
-        FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Get, answer)))
+    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid())) ||
+        FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Set, select)) ||
+        FAILED(FallbackCall(*properties.Get(), kFallbackReadProperty, PropertyAccess::Get, answer))) {
+        TraceFailure(kArea, L"read the camera's control byte, through the extension unit and the fallback", E_FAIL);
         return std::nullopt;
+    }
     return DecodeFallbackByte(answer);
 }
 
@@ -166,9 +183,10 @@ void WriteControlByte(IBaseFilter* camera, uint16_t address, uint8_t value) {
         if (SUCCEEDED(ExtensionUnitCall(*control.Get(), PropertyAccess::Set, data))) return;
     }
     ComPtr<IKsPropertySet> properties;
-    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid()))) return;
     FallbackBlock block = EncodeFallbackBlock(PropertyAccess::Set, address, value);
-    FallbackCall(*properties.Get(), kFallbackWriteProperty, PropertyAccess::Set, block);
+    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid())) ||
+        FAILED(FallbackCall(*properties.Get(), kFallbackWriteProperty, PropertyAccess::Set, block)))
+        TraceFailure(kArea, L"write the camera's control byte, through the extension unit and the fallback", E_FAIL);
 }
 
 CameraStates ReadCameraStates() {
@@ -216,17 +234,25 @@ void OpenPropertyFrame() {
     ComPtr<IBaseFilter> camera = standard ? BindStdCamera() : BindUvcCamera();
     if (!camera) return;
     ComPtr<ISpecifyPropertyPages> specify;
-    if (FAILED(camera.As(specify))) return;
+    if (FAILED(camera.As(specify))) {
+        TraceFailure(kArea, L"query the camera's property pages", E_NOINTERFACE);
+        return;
+    }
     CAUUID pages{};
-    if (FAILED(specify->GetPages(&pages))) return;
+    HRESULT hr = specify->GetPages(&pages);
+    if (FAILED(hr)) {
+        TraceFailure(kArea, L"get the camera's property pages", hr);
+        return;
+    }
     UniqueCoTaskMem<GUID> pageList;
     pageList.Reset(pages.pElems);
 
     HWND owner = ::FindWindowA(nullptr, kPropertyFrameOwnerTitle);
     const int position = standard && owner ? 0 : 30;
     IUnknown* objects[] = {camera.Get()};
-    ::OleCreatePropertyFrame(owner, position, position, kPropertyFrameCaption, 1, objects, pages.cElems,
-                             pageList.Get(), 0, 0, nullptr);
+    hr = ::OleCreatePropertyFrame(owner, position, position, kPropertyFrameCaption, 1, objects, pages.cElems,
+                                  pageList.Get(), 0, 0, nullptr);
+    if (FAILED(hr)) TraceFailure(kArea, L"open the property frame", hr);
 }
 
 }  // namespace utility

@@ -15,7 +15,7 @@
 namespace utility {
 
 // The first video input device whose "DevicePath" names a UVC camera of the driver, bound;
-// empty when there is none. Reports an enumeration failure on standard output.
+// empty when there is none. Failures leave a trace line (framework/Trace.h).
 ComPtr<IBaseFilter> BindUvcCamera();
 // The first video input device whose "FriendlyName" starts as the standard driver's
 // description does, bound; empty when there is none or no description.

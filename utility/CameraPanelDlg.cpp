@@ -1,10 +1,14 @@
 #include "utility/CameraPanelDlg.h"
 
+#include <algorithm>
+
 #include "framework/Handles.h"
+#include "framework/Trace.h"
 #include "framework/WinApp.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraAccess.h"
 #include "utility/DriverContext.h"
+#include "utility/PanelPlacement.h"
 #include "utility/WindowLookup.h"
 
 using namespace utility;
@@ -15,6 +19,20 @@ constexpr UINT kStateTimerMs = 500;
 constexpr int kPanelWidth = 42;
 constexpr int kPanelHeight = 162;
 constexpr int kButtonSize = 24;
+
+constexpr wchar_t kArea[] = L"camera panel";
+
+// `place` moved wholly into the work area of the monitor nearest to the panel there: a
+// place saved before a monitor went, or the resolution was lowered, stays within reach.
+PanelPosition OnScreen(PanelPosition place) {
+    // Any place read from the registry, however far, without overflowing the rectangle.
+    const auto bounded = [](int32_t v) { return std::clamp<int32_t>(v, -(1 << 30), 1 << 30); };
+    const RECT panel{bounded(place.x), bounded(place.y), bounded(place.x) + kPanelWidth, bounded(place.y) + kPanelHeight};
+    MONITORINFO monitor{sizeof(monitor)};
+    if (!::GetMonitorInfoW(::MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return place;
+    const RECT& work = monitor.rcWork;
+    return KeepInside(place, kPanelWidth, kPanelHeight, ScreenRect{work.left, work.top, work.right, work.bottom});
+}
 
 std::string PanelTitle() {
     char title[64] = {};
@@ -50,11 +68,14 @@ CCameraPanelDlg* CCameraPanelDlg::OpenPanel() {
 
 void CCameraPanelDlg::ToggleCameraPanel() {
     if (CCameraPanelDlg* open = OpenPanel()) {
-        open->DestroyWindow();  // the object goes with its window
+        open->Close();
         return;
     }
     auto panel = std::make_unique<CCameraPanelDlg>();
-    if (!panel->Create(IDD_CAMERA_PANEL)) return;
+    if (!panel->Create(IDD_CAMERA_PANEL)) {
+        TraceLastError(kArea, L"create the panel");
+        return;
+    }
     panel->m_bSelfOwned = true;
     panel.release()->ShowWindow(SW_SHOW);
 }
@@ -67,8 +88,8 @@ BOOL CCameraPanelDlg::OnInitDialog() {
 
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    const PanelPosition place =
-        LoadPanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200});
+    const PanelPosition place = OnScreen(
+        LoadPanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200}));
     // The panel is the size of its background picture, whatever the dialog font makes of the
     // template's dialog units.
     SetWindowPos(HWND_TOPMOST, place.x, place.y, kPanelWidth, kPanelHeight, SWP_NOREDRAW);
@@ -131,17 +152,19 @@ LRESULT CCameraPanelDlg::OnTimer(WPARAM wParam, LPARAM) {
         m_lowLight.m_bOn = states.lowLight;
     }
     m_setting.m_bOn = frame != nullptr;
-    if (IsSnapshotActive(SystemRegistry(), m_driverKey.get())) return 0;
-    CloseSavingPosition();
+    if (!IsSnapshotActive(SystemRegistry(), m_driverKey.get())) Close();
     return 0;
 }
 
-void CCameraPanelDlg::CloseSavingPosition() {
-    WINDOWPLACEMENT placement{sizeof(placement)};
-    if (::GetWindowPlacement(m_hWnd, &placement))
-        SavePanelPosition(SystemRegistry(), m_driverKey.get(),
-                          PanelPosition{placement.rcNormalPosition.left, placement.rcNormalPosition.top});
-    if (HWND frame = FindPropertyFrame()) ::DestroyWindow(frame);
+void CCameraPanelDlg::Close() {
+    RECT rect;  // in screen coordinates, as the panel is placed
+    if (m_driverKey && ::GetWindowRect(m_hWnd, &rect) &&
+        !SavePanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{rect.left, rect.top}))
+        TraceFailure(kArea, L"save the panel's place", E_FAIL);
+    if (HWND frame = FindPropertyFrame()) {
+        ::DestroyWindow(frame);
+        RestoreOwnerWindows();
+    }
     DestroyWindow();  // deletes this object
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// CCameraPanelDlg: the small always-on-top panel the utility shows while the camera's
-// snapshot button is active, with the Flip, Low Light and Setting buttons. It closes
-// itself (saving its position in the driver's registry) once the button is no longer
-// active, and deletes its own object when its window is gone.
+// CCameraPanelDlg: the small always-on-top tool panel the utility shows while the camera's
+// snapshot button is active, with the Flip, Low Light and Setting buttons. It closes itself
+// once the button is no longer active. Every way it closes (the release, a second toggle,
+// Alt+F4, a quit) goes through Close, and its object is deleted with its window.
 #include <memory>
 
 #include "framework/Dialog.h"
@@ -18,9 +18,9 @@ public:
     // The panel of this process, if one is open.
     static CCameraPanelDlg* OpenPanel();
 
-    // Saves the position, closes the property frame and the panel (as when the button is
-    // released).
-    void CloseSavingPosition();
+    // Saves the panel's place in screen coordinates, closes an open property frame, then
+    // the panel: its object is gone afterwards.
+    void Close();
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -32,7 +32,7 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* exchange) override;
     void OnOK() override {}
-    void OnCancel() override { DestroyWindow(); }
+    void OnCancel() override { Close(); }  // Alt+F4 and other close requests
     // The panel owns itself once its window exists; a window that failed during its own
     // creation leaves the object to ToggleCameraPanel.
     void PostNcDestroy() override {

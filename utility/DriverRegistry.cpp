@@ -53,6 +53,21 @@ std::string DescInstancePath(const std::string& text) {
     return path;
 }
 
+// Both points, when both are 4-byte values other than -1.
+std::optional<PanelPosition> ReadPoints(const RegistryKey* key) {
+    if (!key) return std::nullopt;
+    const int32_t x = ExactInt32(Query(key, "PointX", kPointBufferSize)).value_or(kPointUnset);
+    const int32_t y = ExactInt32(Query(key, "PointY", kPointBufferSize)).value_or(kPointUnset);
+    if (x == kPointUnset || y == kPointUnset) return std::nullopt;
+    return PanelPosition{x, y};
+}
+
+bool WritePoints(RegistryKey& key, PanelPosition position) {
+    const bool x = key.SetDwordValue("PointX", static_cast<uint32_t>(position.x));
+    const bool y = key.SetDwordValue("PointY", static_cast<uint32_t>(position.y));
+    return x && y;
+}
+
 }  // namespace
 
 uint32_t ProbeDriverKeyAccess(Registry& registry) {
@@ -113,20 +128,20 @@ int ReadDisplaySelection(const RegistryKey* driverKey) {
 }
 
 PanelPosition LoadPanelPosition(Registry& registry, const RegistryKey* driverKey, PanelPosition defaults) {
+    if (!driverKey) return defaults;
+    const std::unique_ptr<RegistryKey> user = registry.OpenUserKey(kUserPanelKeyPath, false);
+    if (const std::optional<PanelPosition> place = ReadPoints(user.get())) return *place;
     const std::unique_ptr<RegistryKey> instance = OpenInstanceKey(registry, driverKey, kInstanceKeyReadAccess);
-    if (!instance) return defaults;
-    const int32_t x = ExactInt32(Query(instance.get(), "PointX", kPointBufferSize)).value_or(kPointUnset);
-    const int32_t y = ExactInt32(Query(instance.get(), "PointY", kPointBufferSize)).value_or(kPointUnset);
-    if (x == kPointUnset || y == kPointUnset) return defaults;
-    return {x, y};
+    return ReadPoints(instance.get()).value_or(defaults);
 }
 
 bool SavePanelPosition(Registry& registry, const RegistryKey* driverKey, PanelPosition position) {
+    if (!driverKey) return false;
     const std::unique_ptr<RegistryKey> instance = OpenInstanceKey(registry, driverKey, kInstanceKeyWriteAccess);
-    if (!instance) return false;
-    const bool x = instance->SetDwordValue("PointX", static_cast<uint32_t>(position.x));
-    const bool y = instance->SetDwordValue("PointY", static_cast<uint32_t>(position.y));
-    return x && y;
+    const bool driverSaved = instance && WritePoints(*instance, position);
+    const std::unique_ptr<RegistryKey> user = registry.OpenUserKey(kUserPanelKeyPath, !driverSaved);
+    const bool userSaved = user && WritePoints(*user, position);
+    return driverSaved || userSaved;
 }
 
 std::optional<std::string> ReadDriverDesc(Registry& registry, uint32_t driverKeyAccess) {

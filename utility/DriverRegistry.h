@@ -52,14 +52,21 @@ bool IsSnapshotActive(Registry& registry, const RegistryKey* driverKey);
 // The first byte of "DisplaySelection" as a signed number; 3 when absent.
 int ReadDisplaySelection(const RegistryKey* driverKey);
 
+// The camera panel's top-left corner in screen coordinates.
 struct PanelPosition {
     int32_t x = 0;
     int32_t y = 0;
 };
-// "PointX" and "PointY" of the instance key when both are 4-byte values other than -1;
-// `defaults` otherwise.
+// Where a user without the rights to write the driver's keys keeps the panel's place, with
+// the same "PointX" and "PointY" values (HKEY_CURRENT_USER).
+inline constexpr char kUserPanelKeyPath[] = "Software\\DelmHalvo\\CameraPanel";
+// "PointX" and "PointY" when both are 4-byte values other than -1: the user's own place
+// first, else the instance key's; `defaults` otherwise, and always without a driver key.
 PanelPosition LoadPanelPosition(Registry& registry, const RegistryKey* driverKey, PanelPosition defaults);
-// Writes "PointX" and "PointY" as REG_DWORD to the instance key; true when both were written.
+// Writes "PointX" and "PointY" as REG_DWORD to the instance key and, where that is refused
+// (no administrator rights), to the user's own key; a user's place that exists is updated
+// too, since it wins over the instance key's. Nothing without a driver key. True when the
+// place was saved.
 bool SavePanelPosition(Registry& registry, const RegistryKey* driverKey, PanelPosition position);
 
 // At most this many "ii%04d" values are walked by ReadDriverDesc, whatever "InstanceIndex"

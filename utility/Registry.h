@@ -1,7 +1,8 @@
 #pragma once
 // The registry as the utility's registry layer sees it: keys under HKEY_LOCAL_MACHINE
-// opened by path, values read as raw bytes the way RegQueryValueExA returns them, DWORD
-// values written. WinRegistry.h is the system's; the native tests use a fake.
+// opened by path, the user's own keys under HKEY_CURRENT_USER, values read as raw bytes the
+// way RegQueryValueExA returns them, DWORD values written. WinRegistry.h is the system's;
+// the native tests use a fake.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,6 +28,9 @@ public:
     virtual ~Registry() = default;
     // Opens HKEY_LOCAL_MACHINE\<path> with the access mask `access`; null on failure.
     virtual std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string& path, uint32_t access) = 0;
+    // Opens HKEY_CURRENT_USER\<path> to read and write its values, creating it first when
+    // `create`; null on failure (or when it is missing and not to be created).
+    virtual std::unique_ptr<RegistryKey> OpenUserKey(const std::string& path, bool create) = 0;
 };
 
 }  // namespace utility

@@ -1,5 +1,6 @@
 #include "utility/UtilityDlg.h"
 
+#include "framework/Trace.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraPanelDlg.h"
 #include "utility/DriverContext.h"
@@ -37,6 +38,7 @@ BOOL CUtilityDlg::OnInitDialog() {
     Driver().access = driver.access;
     m_driverKey = std::move(driver.key);
     m_bPolling = ::SetTimer(m_hWnd, kPollTimer, kPollMs, nullptr) != 0;
+    if (!m_bPolling) TraceLastError(L"utility", L"start the poll timer");
     return TRUE;
 }
 
@@ -90,7 +92,7 @@ void CUtilityDlg::Poll() {
 }
 
 void CUtilityDlg::Quit() {
-    if (CCameraPanelDlg* panel = CCameraPanelDlg::OpenPanel()) panel->CloseSavingPosition();
+    if (CCameraPanelDlg* panel = CCameraPanelDlg::OpenPanel()) panel->Close();
     EndDialog(IDOK);
 }
 

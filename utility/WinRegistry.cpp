@@ -41,4 +41,14 @@ std::unique_ptr<RegistryKey> WinRegistry::OpenLocalMachineKey(const std::string&
     return std::make_unique<WinRegistryKey>(std::move(key));
 }
 
+std::unique_ptr<RegistryKey> WinRegistry::OpenUserKey(const std::string& path, bool create) {
+    constexpr REGSAM kAccess = KEY_READ | KEY_SET_VALUE;
+    UniqueHKey key;
+    const LONG result = create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, kAccess, nullptr,
+                                                   key.Put(), nullptr)
+                               : ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, kAccess, key.Put());
+    if (result != ERROR_SUCCESS) return nullptr;
+    return std::make_unique<WinRegistryKey>(std::move(key));
+}
+
 }  // namespace utility

@@ -8,6 +8,7 @@ namespace utility {
 class WinRegistry final : public Registry {
 public:
     std::unique_ptr<RegistryKey> OpenLocalMachineKey(const std::string& path, uint32_t access) override;
+    std::unique_ptr<RegistryKey> OpenUserKey(const std::string& path, bool create) override;
 };
 
 }  // namespace utility

@@ -88,6 +88,8 @@ TEST(PhotoHandOff, CancelWithdrawsAnUntakenRequestOnlyAndIdleWaitsAreBounded) {
     auto request = handOff.Begin({});
     EXPECT_TRUE(handOff.Cancel(*request));
     EXPECT_FALSE(handOff.Take());
+    std::unique_ptr<CapturedItem> withdrawn;
+    EXPECT_EQ(handOff.Wait(*request, milliseconds(0), milliseconds(0), withdrawn), Outcome::NoFrame);
 
     request = handOff.Begin({});
     const auto taken = handOff.Take();

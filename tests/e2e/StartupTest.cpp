@@ -1,6 +1,9 @@
 // Start-up, single instance and the end of the camera program.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "framework/Handles.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
@@ -131,5 +134,25 @@ TEST(Startup, WithoutACameraTheVideoAreaIsGreyTheListEmptyAndTheControlsThere) {
     for (int id : {1000, 1001, 1003}) {
         HWND control = ::GetDlgItem(camera.frame, id);
         EXPECT_TRUE(control && ::IsWindowVisible(control)) << "control " << id;
+    }
+}
+
+// Windows runs a program in the mode of the newest Windows its manifest names, and in
+// Vista's when it names none.
+TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenFor) {
+    const char* const versions[] = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                                    "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"};
+    for (const wchar_t* program : {L"tesk60.exe", L"DelmHalvoUVC.exe"}) {
+        UniqueModule module(
+            ::LoadLibraryExW((BinDir() + L"\\" + program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        ASSERT_TRUE(module);
+        HRSRC found = ::FindResourceW(module.Get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
+        ASSERT_TRUE(found);
+        const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.Get(), found)));
+        const std::string manifest(bytes, ::SizeofResource(module.Get(), found));
+        for (const char* version : versions)
+            EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"{") + version + "}\"/>"), std::string::npos)
+                << version;
+        EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     }
 }

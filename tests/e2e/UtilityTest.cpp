@@ -44,6 +44,16 @@ std::optional<DWORD> InstanceValue(const wchar_t* name) {
     return ReadRegistryDword(HKEY_LOCAL_MACHINE, paths.at(0).c_str(), name);
 }
 
+// The panel's place as the driver keeps it.
+void SetInstancePoint(int x, int y) {
+    const auto paths = driver::InstanceKeyPaths(driver::InstalledFamilies().at(0));
+    for (auto [name, value] : {std::pair{L"PointX", x}, std::pair{L"PointY", y}}) {
+        const DWORD data = static_cast<DWORD>(value);
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, paths.at(0).c_str(), name, REG_DWORD, &data, sizeof data),
+                  ERROR_SUCCESS);
+    }
+}
+
 // The window whose title contains "DelmHalvo -": the camera's property frame.
 HWND FindPropertyFrame() {
     struct Search {
@@ -110,9 +120,13 @@ protected:
         WaitUntil([&] { return (panel = Panel()) != nullptr; }, kPanelTimeoutMs);
         return panel;
     }
+    // The panel's timer closes it; the poll, on a timer of its own, must see the release
+    // too before a press opens a panel again.
     bool ReleaseClosesPanel() {
         EXPECT_EQ(driver::SetSnapshotState(driver::kReleasedState), ERROR_SUCCESS);
-        return WaitUntil([&] { return Panel() == nullptr; }, 1500);
+        const bool closed = WaitUntil([&] { return Panel() == nullptr; }, 1500);
+        ::Sleep(1100);
+        return closed;
     }
     // A press that must not open the panel: three polls go by.
     bool PanelStaysClosedOnPress() {
@@ -190,7 +204,38 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
     ::GetWindowRect(panel, &again);
     EXPECT_EQ(again.left, rect.left);
     EXPECT_EQ(again.top, rect.top);
-    EXPECT_TRUE(ReleaseClosesPanel());
+    // A tool panel: no taskbar button, no Alt+Tab entry.
+    EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+    // Alt+F4 closes it too, and it saves its place as the release does.
+    ASSERT_TRUE(::SetWindowPos(panel, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(FocusTopLevel(panel));
+    ASSERT_TRUE(XDoTool("key alt+F4"));
+    ASSERT_TRUE(WaitUntil([&] { return Panel() == nullptr; }, 3000)) << "Alt+F4 closes the panel";
+    EXPECT_EQ(InstanceValue(L"PointX"), std::optional<DWORD>(300));
+    EXPECT_EQ(InstanceValue(L"PointY"), std::optional<DWORD>(200));
+    EXPECT_EQ(driver::SetSnapshotState(driver::kReleasedState), ERROR_SUCCESS);
+    ::Sleep(1100);  // the poll sees the release
+
+    // A place that no monitor shows any more opens wholly on the screen, at its nearest edge.
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    struct Place {
+        int x, y;
+        RECT opened;
+    } places[] = {
+        {5000, 3000, {screenWidth - 42, screenHeight - 162, screenWidth, screenHeight}},
+        {-5000, -3000, {0, 0, 42, 162}},
+        {screenWidth - 10, 100, {screenWidth - 42, 100, screenWidth, 262}},
+    };
+    for (const Place& place : places) {
+        SetInstancePoint(place.x, place.y);
+        panel = PressForPanel();
+        ASSERT_TRUE(panel) << place.x << "," << place.y;
+        ::GetWindowRect(panel, &again);
+        EXPECT_TRUE(::EqualRect(&again, &place.opened))
+            << place.x << "," << place.y << " opened at " << again.left << "," << again.top;
+        EXPECT_TRUE(ReleaseClosesPanel());
+    }
 }
 
 TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcModeThroughTheExtensionUnitOrTheFallback) {

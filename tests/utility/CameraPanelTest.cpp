@@ -14,6 +14,8 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
     ASSERT_TRUE(object);
     EXPECT_TRUE(::IsWindowVisible(panel));
     EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no taskbar button, no Alt+Tab entry";
+    EXPECT_FALSE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_APPWINDOW);
     RECT rect;
     ::GetWindowRect(panel, &rect);
     EXPECT_EQ(rect.right - rect.left, 42);
@@ -27,6 +29,19 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
     }
 
     CCameraPanelDlg::ToggleCameraPanel();
+    EXPECT_FALSE(::IsWindow(panel));
+    EXPECT_EQ(CCameraPanelDlg::OpenPanel(), nullptr);
+
+    // A close request (Alt+F4) ends it as well, and frees it.
+    CCameraPanelDlg::ToggleCameraPanel();
+    panel = ::FindWindowA(nullptr, "Camera Utility");
+    ASSERT_TRUE(panel);
+    ::SendMessageW(panel, WM_CLOSE, 0, 0);  // the dialog posts itself a cancel
+    for (int turn = 0; turn < 100 && ::IsWindow(panel); ++turn) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        ::Sleep(10);
+    }
     EXPECT_FALSE(::IsWindow(panel));
     EXPECT_EQ(CCameraPanelDlg::OpenPanel(), nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "tests/utility/FakeRegistry.h"
 #include "utility/DriverRegistry.h"
+#include "utility/PanelPlacement.h"
 
 using namespace utility;
 using fake::Dword;
@@ -99,6 +100,7 @@ TEST(InstanceKeyPath, FirstReadableValueUpToTheCountWithoutItsPrefixNeverPastIts
         {Value{{1}}, {{"ii0001", Text(p)}}, none},                                // 18 characters
         {Value{{2}}, {{"ii0001", kEmpty}, {"ii0002", Text(kKernel)}}, none},      // an empty value ends it
         {Value{{2}}, {{"ii0001", Text(kKernel + std::string(256, 'x'))}, {"ii0002", Text(kKernel)}}, kDevice},
+        {Value{{1}}, {{"ii0000", Text(p + "Zero")}, {"ii0001", Text(kKernel)}}, kDevice},  // counted from 1
     };
     for (const Case& c : cases) {
         FakeRegistry registry = Driver(kUvc, c.index, c.values);
@@ -156,6 +158,83 @@ TEST(PanelPosition, BothPointsReplaceTheDefaultsOnlyWhenNeitherIsUnsetOrMalforme
     EXPECT_EQ(LoadPanelPosition(registry, key.get(), {0, 0}).y, 1200);
 }
 
+// A standard user cannot write the driver's keys under HKEY_LOCAL_MACHINE: the place is kept
+// per user, and a per-user place wins when the panel opens.
+TEST(PanelPosition, APerUserPlaceIsWrittenWhereTheDriversKeyIsRefusedAndWinsOnReading) {
+    const std::string user = kUserPanelKeyPath;
+    struct Case {
+        const char* what;
+        bool standardUser;
+        Value userX, userY;  // a per-user place before the save
+        int32_t loadedX, loadedY;  // what opens before the save (driver's place: 30, 40)
+        bool driverWritten, userWritten;
+    } cases[] = {
+        {"administrator, no per-user place", false, std::nullopt, std::nullopt, 30, 40, true, false},
+        {"standard user, no per-user place", true, std::nullopt, std::nullopt, 30, 40, false, true},
+        {"standard user, an earlier per-user place", true, Dword(-300), Dword(5), -300, 5, false, true},
+        {"administrator, an earlier per-user place", false, Dword(50), Dword(60), 50, 60, true, true},
+        {"a per-user place half unset", true, Dword(50), Dword(-1), 30, 40, false, true},
+        {"a per-user place half missing", false, std::nullopt, Dword(60), 30, 40, true, true},
+    };
+    for (const Case& c : cases) {
+        FakeRegistry registry = Driver(kUvc, Value{{1}});
+        registry.Set(kDevice, "PointX", Dword(30));
+        registry.Set(kDevice, "PointY", Dword(40));
+        if (c.userX) registry.SetUser(user, "PointX", *c.userX);
+        if (c.userY) registry.SetUser(user, "PointY", *c.userY);
+        registry.standardUser = c.standardUser;
+        const auto key = registry.OpenLocalMachineKey(kUvc, kKeyRead);
+        const PanelPosition loaded = LoadPanelPosition(registry, key.get(), {1, 2});
+        EXPECT_EQ(loaded.x, c.loadedX) << c.what;
+        EXPECT_EQ(loaded.y, c.loadedY) << c.what;
+
+        EXPECT_TRUE(SavePanelPosition(registry, key.get(), {700, -20})) << c.what;
+        EXPECT_EQ(registry.Get(kDevice, "PointX"), c.driverWritten ? Dword(700) : Dword(30)) << c.what;
+        EXPECT_EQ(registry.Get(kDevice, "PointY"), c.driverWritten ? Dword(-20) : Dword(40)) << c.what;
+        EXPECT_EQ(registry.GetUser(user, "PointX"), c.userWritten ? Dword(700) : c.userX) << c.what;
+        EXPECT_EQ(registry.GetUser(user, "PointY"), c.userWritten ? Dword(-20) : c.userY) << c.what;
+        EXPECT_EQ(registry.HasUserKey(user), c.userWritten) << c.what << ": no key made where none is needed";
+        const PanelPosition again = LoadPanelPosition(registry, key.get(), {1, 2});
+        EXPECT_EQ(again.x, 700) << c.what;
+        EXPECT_EQ(again.y, -20) << c.what;
+        EXPECT_EQ(registry.openKeys, 1) << c.what;
+    }
+    FakeRegistry noInstance = Driver(kUvc, kEmpty);  // the instance key cannot be found
+    const auto key = noInstance.OpenLocalMachineKey(kUvc, kKeyRead);
+    EXPECT_TRUE(SavePanelPosition(noInstance, key.get(), {3, 4}));
+    EXPECT_EQ(noInstance.GetUser(user, "PointY"), Dword(4));
+}
+
+TEST(PanelPlacement, APanelOpensWhollyInsideTheWorkAreaMovedNoFurtherThanNeeded) {
+    const ScreenRect area{0, 0, 1920, 1040};  // a 1920 x 1080 screen, the taskbar at the bottom
+    const ScreenRect leftBar{60, 0, 1920, 1080};  // the taskbar on the left
+    const ScreenRect second{-1280, -200, 0, 824};  // a monitor left of the main one
+    struct Case {
+        ScreenRect area;
+        PanelPosition place, opened;
+    } cases[] = {
+        {area, {1870, 800}, {1870, 800}},    // inside: unchanged
+        {area, {0, 0}, {0, 0}},              // at the corner
+        {area, {1878, 878}, {1878, 878}},    // touching the right and bottom edges
+        {area, {1879, 879}, {1878, 878}},    // a pixel beyond each
+        {area, {1900, 100}, {1878, 100}},    // partly off the right edge
+        {area, {-10, 100}, {0, 100}},        // partly off the left edge
+        {area, {500, -1}, {500, 0}},         // partly off the top
+        {area, {500, 1000}, {500, 878}},     // partly under the taskbar
+        {area, {5000, 3000}, {1878, 878}},   // off every monitor (one unplugged)
+        {area, {-5000, -3000}, {0, 0}},
+        {area, {INT32_MAX, INT32_MIN}, {1878, 0}},
+        {leftBar, {10, 500}, {60, 500}},     // saved under a taskbar now on the left
+        {second, {-1300, 900}, {-1280, 662}},
+        {ScreenRect{0, 0, 30, 100}, {5, 5}, {0, 0}},  // larger than the area: left and top inside
+    };
+    for (const Case& c : cases) {
+        const PanelPosition opened = KeepInside(c.place, 42, 162, c.area);
+        EXPECT_EQ(opened.x, c.opened.x) << c.place.x << "," << c.place.y;
+        EXPECT_EQ(opened.y, c.opened.y) << c.place.x << "," << c.place.y;
+    }
+}
+
 TEST(DriverDesc, FirstExistingInstanceNamesTheDeviceKeyCutAtSettings) {
     const std::optional<std::string> failed;
     struct Case {
@@ -173,6 +252,10 @@ TEST(DriverDesc, FirstExistingInstanceNamesTheDeviceKeyCutAtSettings) {
         {kEmpty, {{"ii0001", Text(kKernel)}}, ""},
         {Dword(0xFFFFFFFF), {{"ii10000", Text(kKernel)}}, ""},                      // the walk stops at ii9999
         {Dword(1), {{"ii0001", Text("\\Registry\\MACHINE\\SYSTEM\\Gone")}}, failed},
+        {Dword(1), {{"ii0000", Text("\\Registry\\MACHINE\\SYSTEM\\Gone")}, {"ii0001", Text(kKernel)}}, "Cam"},
+        // A value of exactly the 260-byte buffer is read; one byte more is not.
+        {Dword(1), {{"ii0001", Text(kKernel + "\\Settings" + std::string(260 - kKernel.size() - 9, 's'))}}, "Cam"},
+        {Dword(2), {{"ii0001", Text(kKernel + std::string(261 - kKernel.size(), 'x'))}, {"ii0002", Text(kKernel)}}, "Cam"},
     };
     for (const Case& c : cases) {
         FakeRegistry registry = Driver(kStd, c.index, c.values);
@@ -186,4 +269,10 @@ TEST(DriverDesc, FirstExistingInstanceNamesTheDeviceKeyCutAtSettings) {
     EXPECT_EQ(ReadDriverDesc(registry, kKeyRead), std::string(256, 'd'));
     FakeRegistry empty;
     EXPECT_EQ(ReadDriverDesc(empty, kKeyRead), failed) << "no driver key";
+
+    // The device key's path is cut to 256 characters.
+    const std::string longDevice = "SYSTEM\\" + std::string(256 - 7, 'd');
+    FakeRegistry cut = Driver(kStd, Dword(1), {{"ii0001", Text(longDevice + "e")}});
+    cut.Set(longDevice, "DriverDesc", Text("Long"));
+    EXPECT_EQ(ReadDriverDesc(cut, kKeyRead), "Long");
 }

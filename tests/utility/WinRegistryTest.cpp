@@ -75,6 +75,14 @@ TEST_F(WinRegistryTest, KeysOpenOnlyWhereTheyExistAndAreWrittenOnlyWithSetValue)
     EXPECT_EQ(::RegGetValueA(m_key.Get(), nullptr, "PointX", RRF_RT_REG_DWORD, nullptr, &value, &size), ERROR_SUCCESS);
     EXPECT_EQ(value, 0xFFFFFFFBu);
     EXPECT_EQ(ProbeDriverKeyAccess(m_registry), DWORD(KEY_READ | KEY_WOW64_64KEY)) << "a wine64 prefix is 64-bit";
+
+    // The user's own keys: opened only when there, unless made.
+    constexpr char kUserKey[] = "Software\\DelmHalvoTest\\User";
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\DelmHalvoTest");
+    EXPECT_EQ(m_registry.OpenUserKey(kUserKey, false), nullptr);
+    ASSERT_TRUE(m_registry.OpenUserKey(kUserKey, true)->SetDwordValue("PointY", 7));
+    EXPECT_EQ(m_registry.OpenUserKey(kUserKey, false)->QueryValue("PointY", 4), (Bytes{7, 0, 0, 0}));
+    EXPECT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\DelmHalvoTest"), ERROR_SUCCESS);
 }
 
 TEST_F(WinRegistryTest, TheLayerFindsTheInstanceKeyAndKeepsThePanelPositionThere) {
