@@ -65,6 +65,7 @@ bool ReplaceWithinFolder(const wchar_t* source, const wchar_t* target) {
 // string; the standard library used here spells that %ls. False without a folder or when
 // the whole name does not fit (swprintf returns the length the name would have).
 bool FormPhotoName(const wchar_t* folder, int number, wchar_t (&name)[MAX_PATH]) {
+    name[0] = L'\0';
     if (folder[0] == L'\0') return false;
     const int length = std::swprintf(name, MAX_PATH, L"%ls\\Picture%04d.jpg", folder, number);
     return length > 0 && length < MAX_PATH;

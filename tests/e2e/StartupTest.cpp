@@ -1,9 +1,9 @@
 // Start-up, single instance and the end of the camera program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "framework/Handles.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
@@ -138,21 +138,30 @@ TEST(Startup, WithoutACameraTheVideoAreaIsGreyTheListEmptyAndTheControlsThere) {
 }
 
 // Windows runs a program in the mode of the newest Windows its manifest names, and in
-// Vista's when it names none.
+// Vista's when it names none: the system's own reading of each program's manifest.
 TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenFor) {
-    const char* const versions[] = {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
-                                    "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"};
+    const GUID windows7{0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}};
+    const GUID windows10{0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}};
     for (const wchar_t* program : {L"tesk60.exe", L"DelmHalvoUVC.exe"}) {
-        UniqueModule module(
-            ::LoadLibraryExW((BinDir() + L"\\" + program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-        ASSERT_TRUE(module);
-        HRSRC found = ::FindResourceW(module.Get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
-        ASSERT_TRUE(found);
-        const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.Get(), found)));
-        const std::string manifest(bytes, ::SizeofResource(module.Get(), found));
-        for (const char* version : versions)
-            EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"{") + version + "}\"/>"), std::string::npos)
-                << version;
-        EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+        const std::wstring path = BinDir() + L"\\" + program;
+        ACTCTXW request{sizeof(request)};
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path.c_str();
+        request.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE context = ::CreateActCtxW(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the manifest is read";
+        alignas(8) BYTE buffer[512] = {};
+        SIZE_T size = 0;
+        const BOOL read = ::QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, buffer,
+                                         sizeof buffer, &size);
+        ::ReleaseActCtx(context);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(buffer)->ElementCount, 4u)
+            << "Windows 7, 8, 8.1 and 10/11";
+        // The elements' layout differs between SDKs (newer ones add a version field).
+        for (const GUID& id : {windows7, windows10}) {
+            const BYTE* bytes = reinterpret_cast<const BYTE*>(&id);
+            EXPECT_NE(std::search(buffer, buffer + size, bytes, bytes + sizeof id), buffer + size);
+        }
     }
 }
