@@ -23,7 +23,7 @@ public:
     virtual SIZE ThumbnailSize() const = 0;
     virtual const wchar_t* PhotoFolder() const = 0;
 
-    // 0 = 320 x 240, 1 = 640 x 480, 2 = "1.3M" (previewed at 640 x 480, photos at 1280 x 1024).
+    // The picture size's setting (picture::OfSetting).
     virtual int Resolution() const = 0;
     // Keeps `resolution` and restarts the preview at its preview size.
     virtual void SelectResolution(int resolution) = 0;

@@ -4,6 +4,7 @@
 
 #include "app/Tesk60App.h"
 #include "controller/FilterRegistration.h"
+#include "controller/PictureSize.h"
 #include "framework/Trace.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
@@ -64,15 +65,13 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
     if (m_lib.GetVideoDeviceCount() > 0) {
         m_lib.m_notifyMessage = WM_TESK_GRAPH_EVENT;
         m_lib.SelectVideoDevice(0);
-        if (m_nResolution == 0)
-            m_lib.SetVideoSize(320, 240);
-        else if (m_nResolution == 1)
-            m_lib.SetVideoSize(640, 480);
+        const picture::Size preview = picture::OfSetting(m_nResolution).preview;
+        m_lib.SetVideoSize(preview.width, preview.height);
         const HRESULT started = m_lib.StartPreview(this);
         PlaceVideo();
         if (FAILED(started)) {
             ::Sleep(kRetryPauseMs);
-            const int retried = m_nResolution != 0 ? RestartPreview(640, 480) : RestartPreview(320, 240);
+            const int retried = RestartPreview(preview.width, preview.height);
             if (retried != 0) {
                 TraceFailure(kStartUp, L"start the preview, twice (the camera is reported busy)", retried);
                 PostMessage(WM_TESK_CAMERA_BUSY);
@@ -130,20 +129,14 @@ LRESULT CTeskWin::OnPowerBroadcast(WPARAM wParam, LPARAM) {
 }
 
 void CTeskWin::PlaceVideo() {
-    // A 320 x 240 picture is shown unscaled in the middle of the 640 x 480 video area.
-    if (m_nResolution != 0)
-        m_lib.SetVideoRect(0, 0, 640, 480);
-    else
-        m_lib.SetVideoRect(160, 120, 320, 240);
+    const picture::Placement& video = picture::OfSetting(m_nResolution).video;
+    m_lib.SetVideoRect(video.left, video.top, video.width, video.height);
 }
 
 void CTeskWin::SelectResolution(int resolution) {
     m_nResolution = resolution;
-    // "1.3M" previews at 640 x 480; a photo restarts the preview at 1280 x 1024 for itself.
-    if (resolution == 0)
-        RestartPreview(320, 240);
-    else
-        RestartPreview(640, 480);
+    const picture::Size preview = picture::OfSetting(resolution).preview;
+    RestartPreview(preview.width, preview.height);
 }
 
 int CTeskWin::RestartPreview(int width, int height) {
@@ -155,11 +148,10 @@ int CTeskWin::RestartPreview(int width, int height) {
 }
 
 void CTeskWin::RecoverPreview() {
-    const int width = m_nResolution != 0 ? 640 : 320;
-    const int height = m_nResolution != 0 ? 480 : 240;
+    const picture::Size preview = picture::OfSetting(m_nResolution).preview;
     for (int attempt = 0; attempt < kRecoveryAttempts; ++attempt) {
         if (attempt > 0) ::Sleep(kRetryPauseMs);
-        if (RestartPreview(width, height) == 0) return;
+        if (RestartPreview(preview.width, preview.height) == 0) return;
     }
     m_bNoVideo = 1;
 }

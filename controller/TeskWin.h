@@ -53,7 +53,7 @@ public:
     // the bitmap could not be written whole: then no file is left under the photo's name.
     bool StorePhoto(const PhotoOrder& order, int width, int height, const BYTE* pixels, CapturedItem& item);
 
-    int m_nResolution = 1;      // 0 = 320 x 240, 1 = 640 x 480, 2 = 1280 x 1024
+    int m_nResolution = 1;      // the picture size's setting: 0 "320x240", 1 "640x480", 2 "1.3M"
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
     std::vector<CapturedItem> m_items;  // oldest first
     int m_nFirstThumbnail = 0;

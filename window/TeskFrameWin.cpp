@@ -6,6 +6,7 @@
 #include "controller/CapturedItemWin.h"
 #include "controller/CameraControl.h"
 #include "controller/PhotoFiles.h"
+#include "controller/PictureSize.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/ThumbnailStrip.h"
@@ -150,20 +151,15 @@ LRESULT CTeskFrameWin::OnDestroy(WPARAM, LPARAM) {
 }
 
 void CTeskFrameWin::FillResolutionList() {
-    struct Entry {
-        int width, height;
-        const wchar_t* text;
-        DWORD_PTR data;
-    } static const kEntries[] = {{320, 240, L"320x240", 0}, {640, 480, L"640x480", 1}, {1280, 1024, L"1.3M", 2}};
     CameraControl* controller = Controller();
     if (!controller || !m_pResolutionBox) return;
     // The entry of the size the preview runs at; none when the camera does not offer it.
     int current = CB_ERR;
-    for (const Entry& entry : kEntries) {
-        if (!controller->SupportsCaptureSize(entry.width, entry.height)) continue;
-        const int index = m_pResolutionBox->AddString(entry.text);
-        m_pResolutionBox->SetItemData(index, entry.data);
-        if (entry.data == static_cast<DWORD_PTR>(controller->Resolution())) current = index;
+    for (const picture::PictureSize& size : picture::kSizes) {
+        if (!controller->SupportsCaptureSize(size.photo.width, size.photo.height)) continue;
+        const int index = m_pResolutionBox->AddString(size.label);
+        m_pResolutionBox->SetItemData(index, static_cast<DWORD_PTR>(size.setting));
+        if (size.setting == controller->Resolution()) current = index;
     }
     m_pResolutionBox->SetCurSel(current);
     SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->Photos().size())));
@@ -189,12 +185,16 @@ LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
     UniqueBrush light(::CreateSolidBrush(kLight));
 
     if (NoVideo()) FillSolid(dc.Get(), RECT{0, 0, client.right, kVideoHeight}, grey.Get());
-    if (controller && controller->Resolution() == 0) {
-        // The 320 x 240 picture sits unscaled in the middle of the video area.
-        FillSolid(dc.Get(), RECT{0, 0, client.right, 120}, grey.Get());
-        FillSolid(dc.Get(), RECT{0, 360, client.right, kVideoHeight}, grey.Get());
-        FillSolid(dc.Get(), RECT{0, 120, 160, 360}, grey.Get());
-        FillSolid(dc.Get(), RECT{480, 120, client.right, 360}, grey.Get());
+    if (controller) {
+        // Around a picture smaller than the video area (320 x 240, unscaled in its middle).
+        const picture::Placement& video = picture::OfSetting(controller->Resolution()).video;
+        const int right = video.left + video.width, bottom = video.top + video.height;
+        if (video.width < kClientWidth || video.height < kVideoHeight) {
+            FillSolid(dc.Get(), RECT{0, 0, client.right, video.top}, grey.Get());
+            FillSolid(dc.Get(), RECT{0, bottom, client.right, kVideoHeight}, grey.Get());
+            FillSolid(dc.Get(), RECT{0, video.top, video.left, bottom}, grey.Get());
+            FillSolid(dc.Get(), RECT{right, video.top, client.right, bottom}, grey.Get());
+        }
     }
     FillSolid(dc.Get(), RECT{0, kVideoHeight, client.right, kControlStripBottom}, light.Get());
 
@@ -317,10 +317,12 @@ LRESULT CTeskFrameWin::OnHScroll(WPARAM wParam, LPARAM lParam) {
 void CTeskFrameWin::OnCapture() {
     CameraControl* controller = Controller();
     if (!controller) return;
-    if (controller->Resolution() == 2) {
-        controller->RestartPreview(1280, 1024);
+    // "1.3M" runs the camera at the photo's size for the photo alone.
+    const picture::PictureSize& size = picture::OfSetting(controller->Resolution());
+    if (size.photo != size.preview) {
+        controller->RestartPreview(size.photo.width, size.photo.height);
         controller->TakePhoto();
-        controller->RestartPreview(640, 480);
+        controller->RestartPreview(size.preview.width, size.preview.height);
     } else {
         controller->TakePhoto();
     }
@@ -352,12 +354,11 @@ void CTeskFrameWin::OnDelete() {
 void CTeskFrameWin::OnResolutionChange() {
     const int selection = m_pResolutionBox->GetCurSel();
     if (selection == CB_ERR) return;
-    switch (m_pResolutionBox->GetItemData(selection)) {
-    case 0: PostMessage(WM_COMMAND, ID_RESOLUTION_320X240); break;
-    case 1: PostMessage(WM_COMMAND, ID_RESOLUTION_640X480); break;
-    case 2: PostMessage(WM_COMMAND, ID_RESOLUTION_1280X1024); break;
-    default: break;
-    }
+    // The command of each setting; other data do nothing.
+    static const UINT kCommands[picture::kSettings] = {ID_RESOLUTION_320X240, ID_RESOLUTION_640X480,
+                                                       ID_RESOLUTION_1280X1024};
+    const DWORD_PTR setting = m_pResolutionBox->GetItemData(selection);
+    if (setting < picture::kSettings) PostMessage(WM_COMMAND, kCommands[setting]);
 }
 
 void CTeskFrameWin::OnResolution320() {
