@@ -4,8 +4,6 @@
 // TakePhoto appends it.
 #include <cwchar>
 #include <memory>
-#include <new>
-#include <vector>
 
 #include "controller/CapturedItemWin.h"
 #include "controller/PhotoFiles.h"
@@ -71,10 +69,6 @@ bool FormPhotoName(const wchar_t* folder, int number, wchar_t (&name)[MAX_PATH])
     return length > 0 && length < MAX_PATH;
 }
 
-bool WriteAll(HANDLE file, const void* data, DWORD size) {
-    DWORD written = 0;
-    return ::WriteFile(file, data, size, &written, nullptr) && written == size;
-}
 }  // namespace
 
 void CTeskWin::TakePhoto() {
@@ -129,36 +123,23 @@ void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
     if (!taken) return;  // nobody asked, or TakePhoto gave up already
     // The frame is copied here and stored on the storing thread: the filter's buffer is free
     // again at once, so that a preview restart never waits for the disk.
-    std::vector<BYTE> frame;
-    if (width > 0 && height > 0 && pixels) {
-        try {
-            frame.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-        } catch (const std::bad_alloc&) {
-            TraceFailure(kArea, L"copy the frame", E_OUTOFMEMORY);
-        }
-    }
-    m_photo.StoreInBackground(*taken, [this, width, height, frame = std::move(frame)](const PhotoOrder& order) {
+    if (!m_frame.LoadFrame(width, height, pixels)) TraceFailure(kArea, L"copy the frame", E_OUTOFMEMORY);
+    m_photo.StoreInBackground(*taken, [this](const PhotoOrder& order) {
         auto item = std::make_unique<CapturedItem>();
-        if (frame.empty() || !StorePhoto(order, width, height, frame.data(), *item)) item.reset();
+        if (!StorePhoto(order, m_frame, *item)) item.reset();
         return item;
     });
 }
 
-bool CTeskWin::StorePhoto(const PhotoOrder& order, int width, int height, const BYTE* pixels, CapturedItem& item) {
+bool CTeskWin::StorePhoto(const PhotoOrder& order, CDib& frame, CapturedItem& item) {
     const wchar_t* path = reinterpret_cast<const wchar_t*>(order.path.c_str());
-    if (width <= 0 || height <= 0 || !pixels || !StoreFrame(order, path, width, height, pixels, item)) return false;
+    if (frame.IsEmpty() || !StoreFrame(order, path, frame, item)) return false;
 
-    // The bitmap becomes a JPEG under the same name. The bitmap is replaced in one step
-    // and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
-    CDib dib;
-    if (!dib.LoadBmpFile(path)) {
-        TraceFailure(kArea, L"read the bitmap back (the photo stays a bitmap)", E_FAIL);
-        return true;
-    }
+    // The same picture becomes a JPEG under the same name. The bitmap is replaced in one
+    // step and only by a finished JPEG: should any step fail, the photo stays as a bitmap.
     // From here the intermediate file is this photo's own; an unrelated file of that name
     // is never deleted without being written first.
-    const bool written = dib.SaveJpeg(kIntermediateJpeg, kJpegSetting);
-    dib.Free();
+    const bool written = frame.SaveJpeg(kIntermediateJpeg, kJpegSetting);
     // SaveJpeg reports success once the file exists; only a whole JPEG may replace the bitmap.
     if (!written || !IsCompleteJpeg(kIntermediateJpeg)) {
         TraceFailure(kArea, L"write the JPEG (the photo stays a bitmap)", E_FAIL);
@@ -169,26 +150,11 @@ bool CTeskWin::StorePhoto(const PhotoOrder& order, int width, int height, const 
     return true;
 }
 
-bool CTeskWin::StoreFrame(const PhotoOrder& order, const wchar_t* path, int width, int height, const BYTE* pixels,
-                          CapturedItem& item) {
+bool CTeskWin::StoreFrame(const PhotoOrder& order, const wchar_t* path, const CDib& frame, CapturedItem& item) {
     item = MakeEmptyItem();
     SetItemPath(item, order.path.c_str());
     item.kind = order.kind;
     item.selected = 0;
-
-    const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
-    BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;  // "BM"
-    fileHeader.bfSize = imageSize + 54;
-    fileHeader.bfOffBits = 54;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height;  // positive: bottom-up, as the pixels arrive
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = imageSize;
 
     // A new file only: one that appeared under the name since TakePhoto chose it stays as it is.
     UniqueFile file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -196,8 +162,7 @@ bool CTeskWin::StoreFrame(const PhotoOrder& order, const wchar_t* path, int widt
         TraceLastError(kArea, L"create the bitmap file");
         return false;
     }
-    const bool whole = WriteAll(file.Get(), &fileHeader, sizeof(fileHeader)) &&
-                       WriteAll(file.Get(), &header, sizeof(header)) && WriteAll(file.Get(), pixels, imageSize);
+    const bool whole = frame.WriteBmpFile(file.Get());
     if (!whole) TraceLastError(kArea, L"write the bitmap file");
     file.Reset();
     if (!whole) {  // a full disk, say: no photo, and no cut-off file under its name
@@ -205,7 +170,8 @@ bool CTeskWin::StoreFrame(const PhotoOrder& order, const wchar_t* path, int widt
         return false;
     }
 
-    UniqueBitmap thumbnail = MakeThumbnail(header, pixels, m_nThumbWidth, m_nThumbHeight);
+    BITMAPINFOHEADER header = *frame.GetHeader();
+    UniqueBitmap thumbnail = MakeThumbnail(header, frame.GetBits(), m_nThumbWidth, m_nThumbHeight);
     item.header = ToFrameHeader(header);
     const LONG thumbnailBytes = m_nThumbWidth * m_nThumbHeight * 4;
     if (thumbnail && thumbnailBytes <= static_cast<LONG>(sizeof(item.thumbnail)))

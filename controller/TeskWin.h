@@ -16,6 +16,7 @@
 #include "controller/SettingsFile.h"
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
+#include "imaging/Dib.h"
 
 
 class CTeskWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraControl {
@@ -45,13 +46,15 @@ public:
 
     // GraphEventHandler
     void OnRenderDeviceSet(long param1) override;
-    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp): copies the frame and hands
-    // it to the storing thread, so that the filter's buffer is free again at once.
+    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp): copies the frame into
+    // m_frame and hands it to the storing thread, so that the filter's buffer is free again
+    // at once.
     void OnSnapshot(int width, int height, const BYTE* pixels) override;
     // What the storing thread does with a frame: the bitmap file written whole under the
-    // order's path, which must not exist yet, the item made into `item`, the JPEG. False when
-    // the bitmap could not be written whole: then no file is left under the photo's name.
-    bool StorePhoto(const PhotoOrder& order, int width, int height, const BYTE* pixels, CapturedItem& item);
+    // order's path, which must not exist yet, the item made into `item`, then the same
+    // picture written as the JPEG that replaces the bitmap (`frame` is spent). False when the
+    // bitmap could not be written whole: then no file is left under the photo's name.
+    bool StorePhoto(const PhotoOrder& order, CDib& frame, CapturedItem& item);
 
     int m_nResolution = 1;      // the picture size's setting: 0 "320x240", 1 "640x480", 2 "1.3M"
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
@@ -67,6 +70,10 @@ public:
     std::optional<ScopedCoInitialize> m_com;
     TeskLib m_lib;
     BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
+    // The frame of the photo in flight: written by OnSnapshot, then used by the storing
+    // thread, one after the other (PhotoHandOff). Its memory is kept for the next photo.
+    // Declared before m_photo, whose destruction joins the storing thread.
+    CDib m_frame;
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -83,8 +90,7 @@ private:
 
     // Writes the frame as a new bitmap file under `path` and fills `item`; false when the
     // file could not be written whole (nothing is left under the name) or existed already.
-    bool StoreFrame(const PhotoOrder& order, const wchar_t* path, int width, int height, const BYTE* pixels,
-                    CapturedItem& item);
+    bool StoreFrame(const PhotoOrder& order, const wchar_t* path, const CDib& frame, CapturedItem& item);
     // A photo whose wait was given up joins the list once it is stored; true when one did.
     bool CollectLatePhoto();
 

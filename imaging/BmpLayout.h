@@ -1,5 +1,5 @@
 #pragma once
-// Reading of packed DIBs as BMP files carry them (14-byte file header, then a
+// Reading and writing of packed DIBs as BMP files carry them (14-byte file header, then a
 // BITMAPINFOHEADER, colour table and pixel rows), without any Windows header, so it can be
 // tested and fuzzed natively. Multi-byte fields are little-endian.
 #include <cstddef>
@@ -19,6 +19,16 @@ uint16_t DibColorCount(const uint8_t* header);
 uint16_t DibColorTableSize(const uint8_t* header);
 // Offset of the first pixel row: header size field + colour-table size.
 uint64_t DibBitsOffset(const uint8_t* header);
+// The DIB's length up to the end of its last uncompressed row (bits offset + rows); only
+// for a DIB that IsCompleteDib accepts.
+uint64_t DibDataSize(const uint8_t* header);
+
+// The 40-byte information header of a frame of 32-bit pixels, bottom-up: width x height,
+// 1 plane, BI_RGB, image size width x height x 4, every other field 0.
+void WriteFrameInfoHeader(int32_t width, int32_t height, uint8_t (&out)[kInfoHeaderSize]);
+// The file header in front of a DIB of `dibSize` bytes whose rows start at `bitsOffset`:
+// "BM", the file's whole size, two reserved words 0, the rows' offset in the file.
+void WriteBmpFileHeader(uint64_t dibSize, uint64_t bitsOffset, uint8_t (&out)[kBmpFileHeaderSize]);
 
 // What LoadBmpFile accepts after the file header: `size` bytes holding an information
 // header of at least 40 bytes and, for uncompressed pixels, every row it announces.

@@ -1,15 +1,16 @@
 #include "imaging/Dib.h"
 
+#include <cstring>
 #include <utility>
 
 #include "framework/Handles.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/GlobalLock.h"
 
-void CDib::Free() {
-    // The owner frees the block as it goes out of scope.
-    UniqueGlobal block(std::exchange(m_hDib, nullptr));
-}
+namespace {
+// The spare zero bytes at the end of every block: the file header's length.
+constexpr SIZE_T kSpareBytes = imaging::kBmpFileHeaderSize;
+}  // namespace
 
 int CDib::LoadBmpFile(const wchar_t* fileName) {
     Free();
@@ -42,13 +43,53 @@ int CDib::LoadBmpFile(const wchar_t* fileName) {
         }
         if (total != rest || !imaging::IsCompleteDib(lock.Data(), total)) return 0;
     }
-    m_hDib = block.Release();
+    m_block = std::move(block);
     return 1;
 }
 
+bool CDib::LoadFrame(int width, int height, const unsigned char* pixels) {
+    const uint64_t imageSize = uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) * 4;
+    if (width <= 0 || height <= 0 || !pixels || imageSize > MAXDWORD - imaging::kInfoHeaderSize - kSpareBytes) {
+        Free();
+        return false;
+    }
+    const SIZE_T size = imaging::kInfoHeaderSize + static_cast<SIZE_T>(imageSize) + kSpareBytes;
+    // A block that holds the frame already is filled again: filling fresh memory costs more
+    // than the copy itself (every page is faulted in).
+    if (!m_block || GlobalSize(m_block.Get()) < size) {
+        Free();
+        m_block.Reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+        if (!m_block) return false;
+    }
+    GlobalLockGuard lock(m_block.Get());
+    if (!lock.Data()) {
+        Free();
+        return false;
+    }
+    uint8_t header[imaging::kInfoHeaderSize];
+    imaging::WriteFrameInfoHeader(width, height, header);
+    std::memcpy(lock.Data(), header, sizeof header);
+    std::memcpy(lock.Data() + sizeof header, pixels, static_cast<size_t>(imageSize));
+    std::memset(lock.Data() + size - kSpareBytes, 0, kSpareBytes);
+    return true;
+}
+
+bool CDib::WriteBmpFile(HANDLE file) const {
+    if (!m_block) return false;
+    GlobalLockGuard lock(m_block.Get());
+    if (!lock.Data()) return false;
+    const uint64_t dibSize = imaging::DibDataSize(lock.Data());
+    if (dibSize > MAXDWORD) return false;
+    uint8_t fileHeader[imaging::kBmpFileHeaderSize];
+    imaging::WriteBmpFileHeader(dibSize, imaging::DibBitsOffset(lock.Data()), fileHeader);
+    DWORD written = 0;
+    if (!WriteFile(file, fileHeader, sizeof fileHeader, &written, nullptr) || written != sizeof fileHeader) return false;
+    return WriteFile(file, lock.Data(), static_cast<DWORD>(dibSize), &written, nullptr) && written == dibSize;
+}
+
 BITMAPINFOHEADER* CDib::GetHeader() const {
-    if (!m_hDib) return nullptr;
-    GlobalLockGuard lock(m_hDib);
+    if (!m_block) return nullptr;
+    GlobalLockGuard lock(m_block.Get());
     return reinterpret_cast<BITMAPINFOHEADER*>(lock.Data());
 }
 
@@ -69,12 +110,12 @@ unsigned char* CDib::GetBits() const {
 }
 
 bool CDib::SaveJpeg(const wchar_t* fileName, int setting, const JpegCompressorCalls& calls) {
-    if (!m_hDib) return false;
-    GlobalLockGuard lock(m_hDib);
+    if (!m_block) return false;
+    GlobalLockGuard lock(m_block.Get());
     if (!lock.Data()) return false;
-    // Only the bytes read from the file count as data, not the spare bytes at the end.
-    const SIZE_T blockSize = GlobalSize(m_hDib);
-    const size_t dataSize = blockSize > imaging::kBmpFileHeaderSize ? blockSize - imaging::kBmpFileHeaderSize : 0;
+    // Only the picture's bytes count as data, not the spare bytes at the end.
+    const SIZE_T blockSize = GlobalSize(m_block.Get());
+    const size_t dataSize = blockSize > kSpareBytes ? blockSize - kSpareBytes : 0;
     imaging::JpegSource source;
     if (!imaging::PlanJpegSource(lock.Data(), dataSize, source)) return false;
 

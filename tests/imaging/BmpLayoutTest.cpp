@@ -22,6 +22,33 @@ TEST(BmpFileHeader, NeedsFourteenBytesStartingWithBM) {
     EXPECT_FALSE(imaging::IsBmpFileHeader(mb, 14));
 }
 
+// A photo's bitmap file, written field by field, is the file the readers take: compared
+// byte for byte with one built by the tests (its reserved pixel bytes aside), at a size
+// whose width and height differ.
+TEST(BmpWriting, AFramesHeadersAreTheOnesTheReadersAccept) {
+    const int width = 5, height = 3;
+    auto expected = MakeBmpFile(width, height, 32, PositionPixel);
+    Put32(expected, 14 + 20, width * height * 4);  // the image size, which the builder leaves 0
+    uint8_t fileHeader[14], info[40];
+    imaging::WriteFrameInfoHeader(width, height, info);
+    imaging::WriteBmpFileHeader(imaging::DibDataSize(info), imaging::DibBitsOffset(info), fileHeader);
+    EXPECT_EQ(std::vector<uint8_t>(fileHeader, fileHeader + 14), std::vector<uint8_t>(expected.begin(), expected.begin() + 14));
+    EXPECT_EQ(std::vector<uint8_t>(info, info + 40), std::vector<uint8_t>(expected.begin() + 14, expected.begin() + 54));
+    EXPECT_EQ(imaging::DibDataSize(info), expected.size() - 14);
+    const auto dib = Dib(expected);
+    EXPECT_TRUE(imaging::IsBmpFileHeader(fileHeader, 14));
+    EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), dib.size()));
+    imaging::JpegSource source;
+    ASSERT_TRUE(imaging::PlanJpegSource(dib.data(), dib.size(), source));
+    EXPECT_EQ(source.width, width);
+    EXPECT_EQ(source.height, height);
+    // Fields whose bytes an 8-bit value would not fill.
+    imaging::WriteFrameInfoHeader(1280, 1024, info);
+    EXPECT_EQ(imaging::DibDataSize(info), 40u + 1280u * 1024u * 4u);
+    imaging::WriteBmpFileHeader(imaging::DibDataSize(info), 40, fileHeader);
+    EXPECT_EQ(fileHeader[2] | fileHeader[3] << 8 | fileHeader[4] << 16, 54 + 1280 * 1024 * 4);
+}
+
 TEST(DibColorTable, CountFollowsColoursUsedThenBitCount) {
     auto dib = Dib(MakeBmpFile(4, 4, 24, PositionPixel));
     const std::pair<int, int> byBits[] = {{1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}};

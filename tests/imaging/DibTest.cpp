@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
 #include "imaging/Dib.h"
 #include "tests/imaging/BmpBuilder.h"
 #include "tests/imaging/WinFiles.h"
@@ -114,6 +115,33 @@ TEST_F(DibTest, RefusesBadFilesAndLeavesTheBufferEmpty) {
     EXPECT_TRUE(m_dib.IsEmpty());
     EXPECT_TRUE(g_calls.empty());
     EXPECT_FALSE(FileExists(Path(L"out.jpg")));
+}
+
+// A camera frame in memory becomes the same bitmap file a BMP of it is, which loads back
+// as it was; a frame that fits the block already is copied into it.
+TEST_F(DibTest, AFrameIsWrittenAsTheBitmapFileOfItsPixels) {
+    const auto file = MakeBmpFile(7, 3, 32, PositionPixel);
+    std::vector<uint8_t> pixels(file.begin() + 54, file.end());
+    for (const auto& [width, height] : {std::pair{7, 3}, std::pair{3, 7}, std::pair{7, 3}}) {
+        ASSERT_TRUE(m_dib.LoadFrame(width, height, pixels.data()));
+        const std::wstring path = Path(L"frame.bmp");
+        {
+            UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            ASSERT_TRUE(m_dib.WriteBmpFile(out.Get()));
+        }
+        auto written = ReadWholeFile(path);
+        ASSERT_EQ(written.size(), file.size());
+        EXPECT_EQ(written[18], width);
+        EXPECT_EQ(written[22], height);
+        EXPECT_EQ(std::vector<uint8_t>(written.begin() + 54, written.end()), pixels) << width << "x" << height;
+        ASSERT_EQ(m_dib.LoadBmpFile(path.c_str()), 1);
+        EXPECT_EQ(m_dib.GetHeader()->biSizeImage, 7u * 3u * 4u);
+    }
+    for (const auto& [width, height] : {std::pair{0, 3}, std::pair{3, -1}, std::pair{65536, 65536}}) {
+        EXPECT_FALSE(m_dib.LoadFrame(width, height, pixels.data())) << width << "x" << height;
+        EXPECT_TRUE(m_dib.IsEmpty());
+    }
+    EXPECT_FALSE(m_dib.WriteBmpFile(INVALID_HANDLE_VALUE));
 }
 
 TEST_F(DibTest, ThirtyTwoBitPictureIsHandedOverTopRowFirstInOrder) {
