@@ -6,9 +6,10 @@
 #include <uuids.h>
 
 #include "components/effect/EffectFilter.h"
-#include "components/filterkit/ClassFactory.h"
+#include <iterator>
+
+#include "components/filterkit/DllServer.h"
 #include "components/filterkit/Registration.h"
-#include "framework/Handles.h"
 
 namespace {
 
@@ -28,28 +29,12 @@ const REGPINTYPES kOutputTypes[] = {
     {&MEDIATYPE_Video, &MEDIASUBTYPE_YUY2},
 };
 
-}  // namespace
-
-extern "C" {
-
-HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    return filterkit::GetClassObject(kClasses, sizeof(kClasses) / sizeof(kClasses[0]), clsid, iid, out);
-}
-
-HRESULT STDAPICALLTYPE DllCanUnloadNow() { return filterkit::CanUnloadNow(); }
-
-// Registering again over an existing registration replaces it with the same values.
-HRESULT STDAPICALLTYPE DllRegisterServer() {
-    ScopedCoInitialize com;
+HRESULT Register() {
     return filterkit::RegisterTransformFilter(CLSID_EffectFilter, kFilterName, MERIT_DO_NOT_USE, kInputTypes, kOutputTypes);
 }
 
-HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    ScopedCoInitialize com;
-    return filterkit::UnregisterTransformFilter(CLSID_EffectFilter);
-}
+HRESULT Unregister() { return filterkit::UnregisterTransformFilter(CLSID_EffectFilter); }
 
-// Live COM objects of this DLL, for leak tests.
-LONG STDAPICALLTYPE FilterKitLiveObjects() { return filterkit::LiveObjects(); }
+}  // namespace
 
-}  // extern "C"
+const filterkit::DllServer filterkit::kDllServer{kClasses, std::size(kClasses), &Register, &Unregister};

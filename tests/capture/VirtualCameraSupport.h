@@ -1,6 +1,6 @@
 #pragma once
 // For the tests and the benchmark that run the engine with the virtual camera and the effect
-// filter (both from components/, registered in the private prefix by the components' test
+// filter (from testworld/ and components/, registered in the private prefix by the components' test
 // environment).
 #include <windows.h>
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "capture/TeskLib.h"
-#include "components/camera/TestPicture.h"
+#include "testworld/camera/TestPicture.h"
 #include "tests/components/support/ComponentWorld.h"
 
 namespace {

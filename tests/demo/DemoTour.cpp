@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "components/driver/SimulatedDriver.h"
+#include "testworld/driver/SimulatedDriver.h"
 #include "controller/SettingsCodec.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"

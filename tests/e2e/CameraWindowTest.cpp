@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "components/camera/TestPicture.h"
-#include "components/mjpeg/MjpegDecoder.h"
+#include "testworld/camera/TestPicture.h"
+#include "testworld/mjpeg/MjpegDecoder.h"
 #include "controller/SettingsCodec.h"
 #include "framework/Handles.h"
 #include "resources/resource.h"

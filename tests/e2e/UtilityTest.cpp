@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "components/camera/CameraRegistry.h"
-#include "components/driver/SimulatedDriver.h"
+#include "testworld/camera/CameraRegistry.h"
+#include "testworld/driver/SimulatedDriver.h"
 #include "framework/Handles.h"
 #include "tests/components/support/ComponentWorld.h"
 #include "tests/support/ProgramUnderTest.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "components/driver/SimulatedDriver.h"
+#include "testworld/driver/SimulatedDriver.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "utility/DriverRegistry.h"
 #include "utility/WinRegistry.h"

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "components/camera/CameraRegistry.h"
-#include "components/camera/TestPicture.h"
+#include "testworld/camera/CameraRegistry.h"
+#include "testworld/camera/TestPicture.h"
 #include "components/effect/EffectFilterInterfaces.h"
 #include "components/filterkit/MediaType.h"
 #include "framework/ComPtr.h"

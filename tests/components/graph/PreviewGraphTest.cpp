@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 
-#include "components/camera/TestPicture.h"
+#include "testworld/camera/TestPicture.h"
 #include "components/filterkit/MediaType.h"
 #include "tests/components/graph/SnapshotProbe.h"
 #include "tests/components/support/ComponentWorld.h"

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <vector>
 
-#include "components/camera/TestPicture.h"
+#include "testworld/camera/TestPicture.h"
 #include "components/filterkit/VideoFrame.h"
 
 using namespace filterkit;

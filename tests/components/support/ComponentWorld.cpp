@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "components/camera/CameraFilter.h"
-#include "components/camera/CameraRegistry.h"
+#include "testworld/camera/CameraFilter.h"
+#include "testworld/camera/CameraRegistry.h"
 #include "components/effect/EffectFilterInterfaces.h"
 #include "components/filterkit/MediaType.h"
 

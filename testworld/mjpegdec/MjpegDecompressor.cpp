@@ -1,0 +1,158 @@
+#include "testworld/mjpegdec/MjpegDecompressor.h"
+
+#include <uuids.h>
+#include <vfwmsgs.h>
+
+#include <cstdlib>
+
+#include "components/filterkit/SampleProperties.h"
+#include "framework/ComPtr.h"
+
+namespace mjpegdec {
+namespace {
+
+using filterkit::MediaType;
+
+bool IsPictureSize(LONG width, LONG height) {
+    return width > 0 && height != 0 && width <= mjpeg::kMaxDimension && std::labs(height) <= mjpeg::kMaxDimension;
+}
+
+size_t Stride(int width, mjpeg::PixelFormat format) {
+    return (static_cast<size_t>(width) * mjpeg::BytesPerPixel(format) + 3) & ~size_t{3};
+}
+
+// The decoder's output for an RGB type the filter can deliver, or false.
+bool OutputImageOf(const AM_MEDIA_TYPE& mt, int width, int height, mjpeg::OutputImage& image) {
+    const VIDEOINFOHEADER* vih = filterkit::VideoInfo(mt);
+    if (mt.majortype != MEDIATYPE_Video || !vih || vih->bmiHeader.biCompression != BI_RGB) return false;
+    const BITMAPINFOHEADER& bmi = vih->bmiHeader;
+    if (mt.subtype == MEDIASUBTYPE_RGB32 && bmi.biBitCount == 32)
+        image.format = mjpeg::PixelFormat::Bgra32;
+    else if (mt.subtype == MEDIASUBTYPE_RGB24 && bmi.biBitCount == 24)
+        image.format = mjpeg::PixelFormat::Bgr24;
+    else
+        return false;
+    if (bmi.biWidth != width || std::labs(bmi.biHeight) != height) return false;
+    image.stride = Stride(width, image.format);
+    image.bottomUp = bmi.biHeight > 0;
+    return true;
+}
+
+// RGB32 (index 0) or RGB24 (index 1), bottom-up, of the input's size and frame rate.
+MediaType DecodedType(const AM_MEDIA_TYPE& input, int width, int height, int index) {
+    const mjpeg::PixelFormat format = index == 0 ? mjpeg::PixelFormat::Bgra32 : mjpeg::PixelFormat::Bgr24;
+    VIDEOINFOHEADER vih = *filterkit::VideoInfo(input);
+    vih.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER)};
+    vih.bmiHeader.biWidth = width;
+    vih.bmiHeader.biHeight = height;
+    vih.bmiHeader.biPlanes = 1;
+    vih.bmiHeader.biBitCount = static_cast<WORD>(mjpeg::BytesPerPixel(format) * 8);
+    vih.bmiHeader.biCompression = BI_RGB;
+    vih.bmiHeader.biSizeImage = static_cast<DWORD>(Stride(width, format) * height);
+    MediaType out(input);
+    out.Raw()->subtype = index == 0 ? MEDIASUBTYPE_RGB32 : MEDIASUBTYPE_RGB24;
+    out.Raw()->bFixedSizeSamples = TRUE;
+    out.Raw()->bTemporalCompression = FALSE;
+    out.Raw()->lSampleSize = vih.bmiHeader.biSizeImage;
+    out.SetFormat(FORMAT_VideoInfo, &vih, sizeof(vih));
+    return out;
+}
+
+}  // namespace
+
+// ---- input pin ----
+
+DecompressorInput::DecompressorInput(MjpegDecompressor& filter)
+    : TransformInputPin(filter, L"XForm In", filter.Output()), m_decompressor(filter) {}
+
+HRESULT DecompressorInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
+    const VIDEOINFOHEADER* vih = filterkit::VideoInfo(mt);
+    return mt.majortype == MEDIATYPE_Video && mt.subtype == MEDIASUBTYPE_MJPG && vih &&
+                   IsPictureSize(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight)
+               ? S_OK
+               : S_FALSE;
+}
+
+HRESULT DecompressorInput::OnConnected() {
+    const BITMAPINFOHEADER& bmi = filterkit::VideoInfo(m_type.Get())->bmiHeader;
+    m_decompressor.SetInputSize(bmi.biWidth, static_cast<int>(std::labs(bmi.biHeight)));
+    ReconnectOutputIfRefused();
+    return S_OK;
+}
+
+HRESULT DecompressorInput::Transform(IMediaSample* sample) { return m_decompressor.Process(sample); }
+
+// ---- output pin ----
+
+DecompressorOutput::DecompressorOutput(MjpegDecompressor& filter)
+    : OutputPin(filter, L"XForm Out"), m_decompressor(filter) {}
+
+HRESULT DecompressorOutput::GetMediaType(int index, MediaType& out) {
+    DecompressorInput& input = m_decompressor.Input();
+    if (!input.IsConnected() || index < 0 || index > 1) return VFW_S_NO_MORE_ITEMS;
+    out = DecodedType(input.ConnectedType().Get(), m_decompressor.Width(), m_decompressor.Height(), index);
+    return S_OK;
+}
+
+HRESULT DecompressorOutput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
+    mjpeg::OutputImage image;
+    return m_decompressor.Input().IsConnected() &&
+                   OutputImageOf(mt, m_decompressor.Width(), m_decompressor.Height(), image)
+               ? S_OK
+               : S_FALSE;
+}
+
+HRESULT DecompressorOutput::OnConnected() {
+    OutputImageOf(m_type.Get(), m_decompressor.Width(), m_decompressor.Height(), m_image);
+    return S_OK;
+}
+
+void DecompressorOutput::GetBufferProperties(ALLOCATOR_PROPERTIES& props) {
+    mjpeg::OutputImage image;
+    OutputImageOf(m_type.Get(), m_decompressor.Width(), m_decompressor.Height(), image);
+    if (props.cBuffers < 2) props.cBuffers = 2;
+    const auto bytes = static_cast<long>(
+        mjpeg::RequiredSize(m_decompressor.Width(), m_decompressor.Height(), image.format, image.stride));
+    if (props.cbBuffer < bytes) props.cbBuffer = bytes;
+}
+
+// ---- filter ----
+
+MjpegDecompressor::MjpegDecompressor() : BaseFilter(CLSID_MjpegDec), m_input(*this), m_output(*this) {}
+
+IPin* MjpegDecompressor::PinAt(int index) {
+    if (index == 0) return &m_input;
+    if (index == 1) return &m_output;
+    return nullptr;
+}
+
+void MjpegDecompressor::SetInputSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+}
+
+HRESULT MjpegDecompressor::OnStartStreaming() { return m_output.IsConnected() ? m_output.Active() : S_OK; }
+
+void MjpegDecompressor::OnStopStreaming() { m_output.Inactive(); }
+
+HRESULT MjpegDecompressor::Process(IMediaSample* sample) {
+    BYTE* data = nullptr;
+    if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+    const long bytes = sample->GetActualDataLength();
+    if (bytes <= 0 || !m_output.IsConnected()) return S_OK;
+    IMemAllocator* allocator = m_output.Allocator();
+    if (!allocator) return VFW_E_NO_ALLOCATOR;
+    ComPtr<IMediaSample> out;
+    HRESULT hr = allocator->GetBuffer(out.Put(), nullptr, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    mjpeg::OutputImage image = m_output.Image();
+    if (FAILED(out->GetPointer(&image.data)) || !image.data) return E_POINTER;
+    image.size = static_cast<size_t>(out->GetSize());
+    const mjpeg::DecodeResult result = mjpeg::Decode(data, static_cast<size_t>(bytes), image);
+    if (!result.Ok() || result.info.width != m_width || result.info.height != m_height) return S_OK;  // dropped
+    out->SetActualDataLength(static_cast<long>(mjpeg::RequiredSize(m_width, m_height, image.format, image.stride)));
+    filterkit::CopySampleProperties(sample, out.Get());
+    return m_output.Deliver(out.Get());
+}
+
+}  // namespace mjpegdec
