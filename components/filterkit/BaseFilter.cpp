@@ -22,7 +22,7 @@ STDMETHODIMP BaseFilter::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IBaseFilter*>(this);
     } else {
         const HRESULT hr = QueryFilterInterface(iid, out);
-        if (hr == E_NOINTERFACE) TraceMissingInterface(iid, L"a filter");
+        if (hr == E_NOINTERFACE) TraceMissingInterface(iid, TraceName());
         return hr;
     }
     AddRef();
@@ -139,7 +139,10 @@ STDMETHODIMP BaseFilter::QueryFilterInfo(FILTER_INFO* info) {
     if (!info) return E_POINTER;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     std::memset(info, 0, sizeof(*info));
-    wcsncpy(info->achName, m_name.c_str(), MAX_FILTER_NAME - 1);
+    {
+        std::lock_guard<std::mutex> name(m_nameLock);
+        wcsncpy(info->achName, m_name.c_str(), MAX_FILTER_NAME - 1);
+    }
     info->pGraph = m_graph;
     if (m_graph) m_graph->AddRef();  // the caller owns this reference
     return S_OK;
@@ -148,8 +151,19 @@ STDMETHODIMP BaseFilter::QueryFilterInfo(FILTER_INFO* info) {
 STDMETHODIMP BaseFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_graph = graph;  // not counted: the graph holds us, a reference back would be a cycle
+    std::lock_guard<std::mutex> guard2(m_nameLock);
     m_name = name ? name : L"";
     return S_OK;
+}
+
+std::wstring BaseFilter::TraceName() const {
+    {
+        std::lock_guard<std::mutex> guard(m_nameLock);
+        if (!m_name.empty()) return L"filter \"" + m_name + L"\"";
+    }
+    wchar_t clsid[40] = L"?";
+    ::StringFromGUID2(m_clsid, clsid, 40);
+    return std::wstring(L"filter ") + clsid;
 }
 
 STDMETHODIMP BaseFilter::QueryVendorInfo(LPWSTR* info) {

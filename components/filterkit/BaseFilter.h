@@ -59,6 +59,9 @@ public:
     IFilterGraph* Graph() const { return m_graph; }
     // Sends an event through the graph's IMediaEventSink; S_FALSE outside a graph.
     HRESULT NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2);
+    // How trace lines name it: `filter "<its name in the graph>"`, or by its class outside
+    // a graph. Any thread; takes no filter lock.
+    std::wstring TraceName() const;
 
 protected:
     // Extra interfaces of the concrete filter; E_NOINTERFACE by default.
@@ -83,6 +86,7 @@ private:
     std::atomic<FILTER_STATE> m_state{State_Stopped};
     ComPtr<IReferenceClock> m_clock;
     IFilterGraph* m_graph = nullptr;
+    mutable std::mutex m_nameLock;  // m_name, also read on streaming threads
     std::wstring m_name;
 };
 

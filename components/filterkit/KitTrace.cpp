@@ -14,13 +14,13 @@ namespace {
 constexpr wchar_t kArea[] = L"filter kit";
 }  // namespace
 
-HRESULT TraceUnexpectedCall(const wchar_t* call, const wchar_t* object) {
-    wchar_t step[160];
-    std::swprintf(step, 160, L"%ls on %ls", call, object);
+HRESULT TraceUnexpectedCall(const wchar_t* call, const std::wstring& object) {
+    wchar_t step[400];
+    std::swprintf(step, 400, L"%ls on %ls", call, object.c_str());
     return TraceFailure(kArea, step, E_UNEXPECTED);
 }
 
-void TraceMissingInterface(REFIID iid, const wchar_t* object) {
+void TraceMissingInterface(REFIID iid, const std::wstring& object) {
     static std::mutex lock;
     static std::vector<GUID> traced;
     {
@@ -30,8 +30,8 @@ void TraceMissingInterface(REFIID iid, const wchar_t* object) {
     }
     wchar_t name[40] = L"?";
     ::StringFromGUID2(iid, name, 40);
-    wchar_t step[160];
-    std::swprintf(step, 160, L"QueryInterface %ls on %ls", name, object);
+    wchar_t step[400];
+    std::swprintf(step, 400, L"QueryInterface %ls on %ls", name, object.c_str());
     TraceFailure(kArea, step, E_NOINTERFACE);
 }
 

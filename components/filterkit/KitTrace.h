@@ -1,14 +1,17 @@
 #pragma once
 // The filter kit's lines in the one trace (framework/Trace.h): calls it answers with
 // E_UNEXPECTED and interfaces it is asked for but lacks.
+// Objects are named as their TraceName gives them (`pin "Output" of filter "Korv Effect"`).
 #include <windows.h>
+
+#include <string>
 
 namespace filterkit {
 
 // "filter kit: <call> on <object> failed (hr 0x8000FFFF)"; returns E_UNEXPECTED.
-HRESULT TraceUnexpectedCall(const wchar_t* call, const wchar_t* object);
+HRESULT TraceUnexpectedCall(const wchar_t* call, const std::wstring& object);
 // A QueryInterface that found nothing. Each interface is traced once per DLL: a renderer
 // asks for some of them at every frame.
-void TraceMissingInterface(REFIID iid, const wchar_t* object);
+void TraceMissingInterface(REFIID iid, const std::wstring& object);
 
 }  // namespace filterkit

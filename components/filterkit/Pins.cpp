@@ -33,9 +33,11 @@ STDMETHODIMP BasePin::QueryInterface(REFIID iid, void** out) {
         return S_OK;
     }
     const HRESULT hr = QueryPinInterface(iid, out);
-    if (hr == E_NOINTERFACE) TraceMissingInterface(iid, m_direction == PINDIR_INPUT ? L"an input pin" : L"an output pin");
+    if (hr == E_NOINTERFACE) TraceMissingInterface(iid, TraceName());
     return hr;
 }
+
+std::wstring BasePin::TraceName() const { return L"pin \"" + m_name + L"\" of " + m_filter.TraceName(); }
 
 HRESULT BasePin::QueryPinInterface(REFIID, void**) { return E_NOINTERFACE; }
 
@@ -202,7 +204,7 @@ HRESULT OutputPin::DecideAllocator(IMemInputPin* input) {
 }
 
 STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
-    return TraceUnexpectedCall(L"ReceiveConnection", L"an output pin");
+    return TraceUnexpectedCall(L"ReceiveConnection", TraceName());
 }
 
 STDMETHODIMP OutputPin::Disconnect() {
@@ -216,9 +218,9 @@ STDMETHODIMP OutputPin::Disconnect() {
     return S_OK;
 }
 
-STDMETHODIMP OutputPin::EndOfStream() { return TraceUnexpectedCall(L"EndOfStream", L"an output pin"); }
-STDMETHODIMP OutputPin::BeginFlush() { return TraceUnexpectedCall(L"BeginFlush", L"an output pin"); }
-STDMETHODIMP OutputPin::EndFlush() { return TraceUnexpectedCall(L"EndFlush", L"an output pin"); }
+STDMETHODIMP OutputPin::EndOfStream() { return TraceUnexpectedCall(L"EndOfStream", TraceName()); }
+STDMETHODIMP OutputPin::BeginFlush() { return TraceUnexpectedCall(L"BeginFlush", TraceName()); }
+STDMETHODIMP OutputPin::EndFlush() { return TraceUnexpectedCall(L"EndFlush", TraceName()); }
 
 HRESULT OutputPin::Active() { return m_allocator ? m_allocator->Commit() : S_FALSE; }
 HRESULT OutputPin::Inactive() { return m_allocator ? m_allocator->Decommit() : S_FALSE; }
@@ -246,7 +248,7 @@ HRESULT InputPin::QueryPinInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return TraceUnexpectedCall(L"Connect", L"an input pin"); }
+STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return TraceUnexpectedCall(L"Connect", TraceName()); }
 
 STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;

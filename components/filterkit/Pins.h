@@ -54,6 +54,8 @@ public:
     const MediaType& ConnectedType() const { return m_type; }
     IPin* Peer() const { return m_peer.Get(); }
     BaseFilter& Filter() { return m_filter; }
+    // How trace lines name it: `pin "<name>" of filter "<name>"`.
+    std::wstring TraceName() const;
 
     virtual HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) = 0;
     virtual HRESULT GetMediaType(int index, MediaType& out);

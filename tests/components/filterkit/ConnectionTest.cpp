@@ -181,6 +181,7 @@ TEST_F(KitConnectionTest, UnexpectedCallsAndMissingInterfacesAreTraced) {
     // {5D6A0C51-7E2B-4F38-9A4C-1B2D3E4F5A6B}: an interface nobody else asks for.
     constexpr IID kUnknownInterface = {0x5d6a0c51, 0x7e2b, 0x4f38, {0x9a, 0x4c, 0x1b, 0x2d, 0x3e, 0x4f, 0x5a, 0x6b}};
     std::vector<std::string> lines;
+    m_source->JoinFilterGraph(nullptr, L"Source");  // the sink stays in no graph: named by its class
     {
         DebugOutputCapture capture(lines);
         EXPECT_EQ(m_out->EndOfStream(), E_UNEXPECTED);
@@ -190,9 +191,9 @@ TEST_F(KitConnectionTest, UnexpectedCallsAndMissingInterfacesAreTraced) {
         }
     }
     EXPECT_THAT(lines, ::testing::ElementsAre(
-                           "debug.filter kit: EndOfStream on an output pin failed (hr 0x8000FFFF)\n",
-                           "debug.filter kit: QueryInterface {5D6A0C51-7E2B-4F38-9A4C-1B2D3E4F5A6B} on an input pin "
-                           "failed (hr 0x80004002)\n"));
+                           "debug.filter kit: EndOfStream on pin \"Out\" of filter \"Source\" failed (hr 0x8000FFFF)\n",
+                           "debug.filter kit: QueryInterface {5D6A0C51-7E2B-4F38-9A4C-1B2D3E4F5A6B} on pin \"In\" of "
+                           "filter {00000000-0000-0000-0000-000000000000} failed (hr 0x80004002)\n"));
 }
 
 }  // namespace
