@@ -12,7 +12,6 @@
 #include "framework/ScopedVariant.h"
 #include "framework/Trace.h"
 #include "utility/DeviceMatch.h"
-#include "utility/DriverContext.h"
 #include "utility/PropertyBlocks.h"
 #include "utility/WindowLookup.h"
 
@@ -77,11 +76,10 @@ ComPtr<IBaseFilter> BindFirstDevice(Matches matches) {
 
 // One standard-driver property through IKsPropertySet: the 40-byte block is both the
 // instance data and the property data.
-int32_t StdPropertyCall(uint32_t number, PropertyAccess access, int32_t value) {
-    ComPtr<IBaseFilter> camera = BindStdCamera();
+int32_t StdPropertyCall(IBaseFilter* camera, uint32_t number, PropertyAccess access, int32_t value) {
     if (!camera) return -1;
     ComPtr<IKsPropertySet> properties;
-    if (FAILED(camera.As(properties))) {
+    if (FAILED(camera->QueryInterface(IID_IKsPropertySet, properties.PutVoid()))) {
         TraceFailure(kArea, L"query the camera's property set", E_NOINTERFACE);
         return -1;
     }
@@ -123,37 +121,39 @@ HRESULT FallbackCall(IKsPropertySet& properties, uint32_t number, PropertyAccess
 // UVC mode: reads the control byte, writes what `toggle` makes of it, and returns the byte
 // written; nothing when no camera is bound or the read fails.
 template <typename Toggle>
-std::optional<uint8_t> ToggleControlByte(Toggle toggle) {
-    ComPtr<IBaseFilter> camera = BindUvcCamera();
+std::optional<uint8_t> ToggleControlByte(IBaseFilter* camera, Toggle toggle) {
     if (!camera) return std::nullopt;
-    const std::optional<uint8_t> value = ReadControlByte(camera.Get(), kFlipLowLightAddress);
+    const std::optional<uint8_t> value = ReadControlByte(camera, kFlipLowLightAddress);
     if (!value) return std::nullopt;
     const uint8_t written = toggle(*value);
-    WriteControlByte(camera.Get(), kFlipLowLightAddress, written);
+    WriteControlByte(camera, kFlipLowLightAddress, written);
     return written;
 }
 
 }  // namespace
 
-ComPtr<IBaseFilter> BindUvcCamera() {
+ComPtr<IBaseFilter> BindCamera(const DriverContext& driver) {
     // Balanced here; the program's own CoInitialize keeps the apartment for the filter.
     ScopedCoInitialize com;
-    return BindFirstDevice([](IPropertyBag& bag) {
-        return IsUvcDevicePath(ReadAnsiProperty(bag, L"DevicePath", kDevicePathLimit));
-    });
-}
-
-ComPtr<IBaseFilter> BindStdCamera() {
-    const std::optional<std::string> description = ReadDriverDesc(SystemRegistry(), Driver().access);
+    if (driver.kind == DriverKind::Uvc) {
+        return BindFirstDevice([](IPropertyBag& bag) {
+            return IsUvcDevicePath(ReadAnsiProperty(bag, L"DevicePath", kDevicePathLimit));
+        });
+    }
+    const std::optional<std::string> description = ReadDriverDesc(driver.registry, driver.access);
     if (!description) return {};
     return BindFirstDevice([&](IPropertyBag& bag) {
         return MatchesDriverDesc(ReadAnsiProperty(bag, L"FriendlyName", kFriendlyNameLimit), *description);
     });
 }
 
-int32_t GetStdProperty(uint32_t number) { return StdPropertyCall(number, PropertyAccess::Get, 0); }
+int32_t GetStdProperty(IBaseFilter* camera, uint32_t number) {
+    return StdPropertyCall(camera, number, PropertyAccess::Get, 0);
+}
 
-int32_t SetStdProperty(uint32_t number, int32_t value) { return StdPropertyCall(number, PropertyAccess::Set, value); }
+int32_t SetStdProperty(IBaseFilter* camera, uint32_t number, int32_t value) {
+    return StdPropertyCall(camera, number, PropertyAccess::Set, value);
+}
 
 std::optional<uint8_t> ReadControlByte(IBaseFilter* camera, uint16_t address) {
     ComPtr<IKsControl> control;
@@ -189,49 +189,51 @@ void WriteControlByte(IBaseFilter* camera, uint16_t address, uint8_t value) {
         TraceFailure(kArea, L"write the camera's control byte, through the extension unit and the fallback", E_FAIL);
 }
 
-CameraStates ReadCameraStates() {
-    if (Driver().kind == DriverKind::Uvc) {
-        ComPtr<IBaseFilter> camera = BindUvcCamera();
+CameraStates ReadCameraStates(const DriverContext& driver) {
+    ComPtr<IBaseFilter> camera = BindCamera(driver);
+    if (driver.kind == DriverKind::Uvc) {
         if (!camera) return {};
         const std::optional<uint8_t> value = ReadControlByte(camera.Get(), kFlipLowLightAddress);
         return value ? DecodeControlByte(*value) : CameraStates{};
     }
-    const int32_t property1 = GetStdProperty(kStdFlipPropertyA);
-    const int32_t property0 = GetStdProperty(kStdFlipPropertyB);
-    return StdCameraStates(property0, property1, GetStdProperty(kStdLowLightProperty));
+    const int32_t property1 = GetStdProperty(camera.Get(), kStdFlipPropertyA);
+    const int32_t property0 = GetStdProperty(camera.Get(), kStdFlipPropertyB);
+    return StdCameraStates(property0, property1, GetStdProperty(camera.Get(), kStdLowLightProperty));
 }
 
-std::optional<bool> ToggleFlip() {
-    if (Driver().kind == DriverKind::Uvc) {
-        const std::optional<uint8_t> written = ToggleControlByte(ToggleFlipByte);
+std::optional<bool> ToggleFlip(const DriverContext& driver) {
+    ComPtr<IBaseFilter> camera = BindCamera(driver);
+    if (driver.kind == DriverKind::Uvc) {
+        const std::optional<uint8_t> written = ToggleControlByte(camera.Get(), ToggleFlipByte);
         if (!written) return std::nullopt;
         return DecodeControlByte(*written).flip;
     }
-    const int32_t flipA = ToggleStdSwitch(GetStdProperty(kStdFlipPropertyA));
-    SetStdProperty(kStdFlipPropertyA, flipA);
-    SetStdProperty(kStdFlipPropertyB, ToggleStdSwitch(GetStdProperty(kStdFlipPropertyB)));
+    const int32_t flipA = ToggleStdSwitch(GetStdProperty(camera.Get(), kStdFlipPropertyA));
+    SetStdProperty(camera.Get(), kStdFlipPropertyA, flipA);
+    SetStdProperty(camera.Get(), kStdFlipPropertyB, ToggleStdSwitch(GetStdProperty(camera.Get(), kStdFlipPropertyB)));
     return flipA == 1;
 }
 
-std::optional<bool> ToggleLowLight() {
-    if (Driver().kind == DriverKind::Uvc) {
-        const std::optional<uint8_t> written = ToggleControlByte(ToggleLowLightByte);
+std::optional<bool> ToggleLowLight(const DriverContext& driver) {
+    ComPtr<IBaseFilter> camera = BindCamera(driver);
+    if (driver.kind == DriverKind::Uvc) {
+        const std::optional<uint8_t> written = ToggleControlByte(camera.Get(), ToggleLowLightByte);
         if (!written) return std::nullopt;
         return DecodeControlByte(*written).lowLight;
     }
-    const int32_t lowLight = GetStdProperty(kStdLowLightProperty);
-    const StdLowLightToggle toggle = ToggleStdLowLight(lowLight, GetStdProperty(kStdLevelProperty));
-    SetStdProperty(kStdLowLightProperty, toggle.lowLightValue);
+    const int32_t lowLight = GetStdProperty(camera.Get(), kStdLowLightProperty);
+    const StdLowLightToggle toggle = ToggleStdLowLight(lowLight, GetStdProperty(camera.Get(), kStdLevelProperty));
+    SetStdProperty(camera.Get(), kStdLowLightProperty, toggle.lowLightValue);
     for (size_t i = 0; i < toggle.levels.size(); ++i) {
         if (i > 0) ::Sleep(kLevelPauseMs);
-        SetStdProperty(kStdLevelProperty, toggle.levels[i]);
+        SetStdProperty(camera.Get(), kStdLevelProperty, toggle.levels[i]);
     }
     return toggle.lowLightOn;
 }
 
-void OpenPropertyFrame() {
-    const bool standard = Driver().kind != DriverKind::Uvc;
-    ComPtr<IBaseFilter> camera = standard ? BindStdCamera() : BindUvcCamera();
+void OpenPropertyFrame(const DriverContext& driver) {
+    const bool standard = driver.kind != DriverKind::Uvc;
+    ComPtr<IBaseFilter> camera = BindCamera(driver);
     if (!camera) return;
     ComPtr<ISpecifyPropertyPages> specify;
     if (FAILED(camera.As(specify))) {

@@ -7,7 +7,6 @@
 #include "framework/WinApp.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraAccess.h"
-#include "utility/DriverContext.h"
 #include "utility/PanelPlacement.h"
 #include "utility/WindowLookup.h"
 
@@ -41,8 +40,10 @@ std::string PanelTitle() {
 }
 }  // namespace
 
-CCameraPanelDlg::CCameraPanelDlg()
-    : CDialog(IDD_CAMERA_PANEL), m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_UTILITY))) {}
+CCameraPanelDlg::CCameraPanelDlg(const DriverContext& driver)
+    : CDialog(IDD_CAMERA_PANEL),
+      m_driver(driver),
+      m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_UTILITY))) {}
 
 const MessageMap* CCameraPanelDlg::GetMessageMap() const {
     using Self = CCameraPanelDlg;
@@ -66,12 +67,12 @@ CCameraPanelDlg* CCameraPanelDlg::OpenPanel() {
     return panel ? dynamic_cast<CCameraPanelDlg*>(CWnd::FromHandle(panel)) : nullptr;
 }
 
-void CCameraPanelDlg::ToggleCameraPanel() {
+void CCameraPanelDlg::ToggleCameraPanel(const DriverContext& driver) {
     if (CCameraPanelDlg* open = OpenPanel()) {
         open->Close();
         return;
     }
-    auto panel = std::make_unique<CCameraPanelDlg>();
+    auto panel = std::make_unique<CCameraPanelDlg>(driver);
     if (!panel->Create(IDD_CAMERA_PANEL)) {
         TraceLastError(kArea, L"create the panel");
         return;
@@ -84,19 +85,19 @@ BOOL CCameraPanelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // The template has no caption; the title lets a second toggle find this panel.
     ::SetWindowTextA(m_hWnd, PanelTitle().c_str());
-    m_driverKey = OpenDriverKey(SystemRegistry(), Driver().kind, Driver().access);
+    m_driverKey = OpenDriverKey(m_driver.registry, m_driver.kind, m_driver.access);
 
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
     const PanelPosition place = OnScreen(
-        LoadPanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200}));
+        LoadPanelPosition(m_driver.registry, m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200}));
     // The panel is the size of its background picture, whatever the dialog font makes of the
     // template's dialog units.
     SetWindowPos(HWND_TOPMOST, place.x, place.y, kPanelWidth, kPanelHeight, SWP_NOREDRAW);
     UniqueRegion region(::CreateRectRgn(0, 0, kPanelWidth, kPanelHeight));
     if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Release();  // the system owns it now
 
-    const CameraStates states = ReadCameraStates();
+    const CameraStates states = ReadCameraStates(m_driver);
     m_flip.m_bOn = states.flip;
     m_lowLight.m_bOn = states.lowLight;
     m_flip.m_bSixFrames = FALSE;
@@ -124,11 +125,11 @@ BOOL CCameraPanelDlg::PreTranslateMessage(MSG* msg) {
 
 // The new state shows at the button's next repaint.
 void CCameraPanelDlg::OnFlip() {
-    if (const std::optional<bool> on = ToggleFlip()) m_flip.m_bOn = *on;
+    if (const std::optional<bool> on = ToggleFlip(m_driver)) m_flip.m_bOn = *on;
 }
 
 void CCameraPanelDlg::OnLowLight() {
-    if (const std::optional<bool> on = ToggleLowLight()) m_lowLight.m_bOn = *on;
+    if (const std::optional<bool> on = ToggleLowLight(m_driver)) m_lowLight.m_bOn = *on;
 }
 
 void CCameraPanelDlg::OnSetting() {
@@ -140,30 +141,30 @@ void CCameraPanelDlg::OnSetting() {
     m_setting.m_bOn = TRUE;
     // Modal: returns when the frame closes. The panel's timer runs meanwhile and may close
     // the frame and the panel, deleting this object: nothing of it is touched afterwards.
-    OpenPropertyFrame();
+    OpenPropertyFrame(m_driver);
 }
 
 LRESULT CCameraPanelDlg::OnTimer(WPARAM wParam, LPARAM) {
     if (wParam != kStateTimer) return Default();
     HWND frame = FindPropertyFrame();
-    if (frame && Driver().kind == DriverKind::Standard) {
-        const CameraStates states = ReadCameraStates();
+    if (frame && m_driver.kind == DriverKind::Standard) {
+        const CameraStates states = ReadCameraStates(m_driver);
         m_flip.m_bOn = states.flip;
         m_lowLight.m_bOn = states.lowLight;
     }
     m_setting.m_bOn = frame != nullptr;
-    if (!IsSnapshotActive(SystemRegistry(), m_driverKey.get())) Close();
+    if (!IsSnapshotActive(m_driver.registry, m_driverKey.get())) Close();
     return 0;
 }
 
 void CCameraPanelDlg::Close() {
     RECT rect;  // in screen coordinates, as the panel is placed
     if (m_driverKey && ::GetWindowRect(m_hWnd, &rect) &&
-        !SavePanelPosition(SystemRegistry(), m_driverKey.get(), PanelPosition{rect.left, rect.top}))
+        !SavePanelPosition(m_driver.registry, m_driverKey.get(), PanelPosition{rect.left, rect.top}))
         TraceFailure(kArea, L"save the panel's place", E_FAIL);
     if (HWND frame = FindPropertyFrame()) {
         ::DestroyWindow(frame);
-        RestoreOwnerWindows();
+        RestoreOwnerWindows(m_driver);
     }
     DestroyWindow();  // deletes this object
 }
@@ -178,7 +179,7 @@ LRESULT CCameraPanelDlg::OnLButtonDown(WPARAM, LPARAM lParam) {
 LRESULT CCameraPanelDlg::OnMouseMove(WPARAM, LPARAM) { return Default(); }
 
 LRESULT CCameraPanelDlg::OnClose(WPARAM, LPARAM) {
-    RestoreOwnerWindows();
+    RestoreOwnerWindows(m_driver);
     return Default();
 }
 

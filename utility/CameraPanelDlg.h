@@ -5,16 +5,17 @@
 // Alt+F4, a quit) goes through Close, and its object is deleted with its window.
 #include <memory>
 
+#include "controls/HoverButton.h"
 #include "framework/Dialog.h"
-#include "utility/HoverButton.h"
-#include "utility/Registry.h"
+#include "utility/DriverContext.h"
 
 class CCameraPanelDlg : public CDialog {
 public:
-    CCameraPanelDlg();
+    // `driver` outlives the panel (the poll dialog closes it before it ends).
+    explicit CCameraPanelDlg(const utility::DriverContext& driver);
 
     // Closes the open panel, or opens a new one.
-    static void ToggleCameraPanel();
+    static void ToggleCameraPanel(const utility::DriverContext& driver);
     // The panel of this process, if one is open.
     static CCameraPanelDlg* OpenPanel();
 
@@ -51,6 +52,7 @@ private:
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
 
+    const utility::DriverContext& m_driver;
     std::unique_ptr<utility::RegistryKey> m_driverKey;  // the panel's own handle
     HICON m_hIcon;  // shared icon of the program's resources: never destroyed
     bool m_bSelfOwned = false;

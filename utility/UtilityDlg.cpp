@@ -3,7 +3,6 @@
 #include "framework/Trace.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraPanelDlg.h"
-#include "utility/DriverContext.h"
 #include "utility/QuitRequest.h"
 
 using namespace utility;
@@ -33,9 +32,9 @@ const MessageMap* CUtilityDlg::GetMessageMap() const {
 
 BOOL CUtilityDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    DetectedDriver driver = DetectDriver(SystemRegistry());
-    Driver().kind = driver.kind;
-    Driver().access = driver.access;
+    DetectedDriver driver = DetectDriver(m_registry);
+    m_driver.kind = driver.kind;
+    m_driver.access = driver.access;
     m_driverKey = std::move(driver.key);
     m_bPolling = ::SetTimer(m_hWnd, kPollTimer, kPollMs, nullptr) != 0;
     if (!m_bPolling) TraceLastError(L"utility", L"start the poll timer");
@@ -71,23 +70,22 @@ LRESULT CUtilityDlg::OnTimer(WPARAM wParam, LPARAM) {
 }
 
 void CUtilityDlg::Poll() {
-    Registry& registry = SystemRegistry();
     if (HasInstanceIndex(m_driverKey.get())) {
         m_nDisplaySelection = ReadDisplaySelection(m_driverKey.get());
         if ((m_nDisplaySelection == 0 || m_nDisplaySelection == 1) && !m_bSnapshotLatch &&
-            IsSnapshotActive(registry, m_driverKey.get())) {
+            IsSnapshotActive(m_registry, m_driverKey.get())) {
             BOOL screenSaverRunning = FALSE;
             ::SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &screenSaverRunning, 0);
-            if (!screenSaverRunning && (Driver().kind == DriverKind::Standard || Driver().kind == DriverKind::Uvc))
-                CCameraPanelDlg::ToggleCameraPanel();
+            if (!screenSaverRunning && (m_driver.kind == DriverKind::Standard || m_driver.kind == DriverKind::Uvc))
+                CCameraPanelDlg::ToggleCameraPanel(m_driver);
             m_bSnapshotLatch = TRUE;
         }
     }
-    if (!IsSnapshotActive(registry, m_driverKey.get())) m_bSnapshotLatch = FALSE;
+    if (!IsSnapshotActive(m_registry, m_driverKey.get())) m_bSnapshotLatch = FALSE;
     if (!HasDisplaySelection(m_driverKey.get())) {  // the driver is gone: stop for good, stay alive
         m_driverKey.reset();
         ::KillTimer(m_hWnd, kPollTimer);
-        m_bPolling = false;
+        m_bPolling = FALSE;
     }
 }
 

@@ -6,14 +6,15 @@
 #include <memory>
 
 #include "framework/Dialog.h"
-#include "utility/Registry.h"
+#include "utility/DriverContext.h"
+#include "utility/WinRegistry.h"
 
 class CUtilityDlg : public CDialog {
 public:
     CUtilityDlg();
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    bool IsPolling() const { return m_bPolling; }
+    bool IsPolling() const { return m_bPolling != FALSE; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -34,9 +35,11 @@ private:
     void OnCancelButton() { OnCancel(); }
     void OnOKButton() { Hide(); }
 
+    utility::WinRegistry m_registry;
+    utility::DriverContext m_driver{m_registry};  // fixed at initialisation
     std::unique_ptr<utility::RegistryKey> m_driverKey;
     int m_nDisplaySelection = 3;
     BOOL m_bSnapshotLatch = FALSE;
     BYTE m_bMayShow = 0;  // always 0: the dialog never shows
-    bool m_bPolling = false;
+    BOOL m_bPolling = FALSE;
 };

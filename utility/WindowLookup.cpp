@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "utility/DriverContext.h"
 
 namespace utility {
 
@@ -23,10 +22,10 @@ HWND FindPropertyFrame() {
     return found;
 }
 
-void RestoreOwnerWindows() {
+void RestoreOwnerWindows(const DriverContext& driver) {
     std::string title = kPropertyFrameOwnerTitle;
-    if (Driver().kind != DriverKind::Uvc) {
-        const std::optional<std::string> description = ReadDriverDesc(SystemRegistry(), Driver().access);
+    if (driver.kind != DriverKind::Uvc) {
+        const std::optional<std::string> description = ReadDriverDesc(driver.registry, driver.access);
         title = description.value_or(std::string());
     }
     if (title.empty()) return;  // no description: an untitled window is nobody's owner

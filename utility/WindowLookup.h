@@ -4,6 +4,8 @@
 // driver's description) and its own property frame, whose title contains "DelmHalvo -".
 #include <windows.h>
 
+#include "utility/DriverContext.h"
+
 namespace utility {
 
 inline constexpr char kPropertyFrameOwnerTitle[] = "DelmHalvo";
@@ -13,6 +15,6 @@ inline constexpr char kPropertyFrameTitlePart[] = "DelmHalvo -";
 // The first top-level window whose title contains "DelmHalvo -"; null when none.
 HWND FindPropertyFrame();
 // Enables the owner window again, which the modal property frame disabled.
-void RestoreOwnerWindows();
+void RestoreOwnerWindows(const DriverContext& driver);
 
 }  // namespace utility

@@ -4,10 +4,13 @@
 
 #include "framework/WinApp.h"
 #include "utility/CameraPanelDlg.h"
+#include "utility/WinRegistry.h"
 
 TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
     CWinApp app;
-    CCameraPanelDlg::ToggleCameraPanel();
+    utility::WinRegistry registry;
+    const utility::DriverContext noDriver{registry};  // nothing found: no camera, no saved place
+    CCameraPanelDlg::ToggleCameraPanel(noDriver);
     HWND panel = ::FindWindowA(nullptr, "Camera Utility");
     ASSERT_TRUE(panel) << "the panel carries the utility's title";
     CCameraPanelDlg* object = CCameraPanelDlg::OpenPanel();
@@ -28,12 +31,12 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
         EXPECT_TRUE(::IsWindow(panel)) << "key " << key;
     }
 
-    CCameraPanelDlg::ToggleCameraPanel();
+    CCameraPanelDlg::ToggleCameraPanel(noDriver);
     EXPECT_FALSE(::IsWindow(panel));
     EXPECT_EQ(CCameraPanelDlg::OpenPanel(), nullptr);
 
     // A close request (Alt+F4) ends it as well, and frees it.
-    CCameraPanelDlg::ToggleCameraPanel();
+    CCameraPanelDlg::ToggleCameraPanel(noDriver);
     panel = ::FindWindowA(nullptr, "Camera Utility");
     ASSERT_TRUE(panel);
     ::SendMessageW(panel, WM_CLOSE, 0, 0);  // the dialog posts itself a cancel

@@ -9,7 +9,7 @@
 #include "framework/WinApp.h"
 #include "resources/utility_resource.h"
 #include "tests/support/XInput.h"
-#include "utility/HoverButton.h"
+#include "controls/HoverButton.h"
 
 namespace {
 

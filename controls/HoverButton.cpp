@@ -1,9 +1,9 @@
-#include "utility/HoverButton.h"
+#include "controls/HoverButton.h"
 
 #include <commctrl.h>
 
 #include "framework/WinApp.h"
-#include "utility/HoverFrame.h"
+#include "controls/HoverFrame.h"
 
 const MessageMap* CHoverButton::GetMessageMap() const {
     using Self = CHoverButton;
@@ -36,7 +36,7 @@ void CHoverButton::DrawItem(DRAWITEMSTRUCT* item) {
     if (!m_strip) return;
     UniqueMemoryDC memory(::CreateCompatibleDC(item->hDC));
     if (!memory) return;
-    const int frame = utility::HoverButtonFrame(m_bSixFrames != FALSE, m_bOn != FALSE,
+    const int frame = HoverButtonFrame(m_bSixFrames != FALSE, m_bOn != FALSE,
                                                 (item->itemState & ODS_SELECTED) != 0, m_bHovering != FALSE);
     SelectObjectGuard selected(memory.Get(), m_strip.Get());
     ::BitBlt(item->hDC, 0, 0, m_nFrameWidth, m_nFrameHeight, memory.Get(), frame * m_nFrameWidth, 0, SRCCOPY);

@@ -1,7 +1,7 @@
 // The hover button's frame for every layout, on flag, press and hover.
 #include <gtest/gtest.h>
 
-#include "utility/HoverFrame.h"
+#include "controls/HoverFrame.h"
 
 TEST(HoverFrame, PressedThenHoverThenOnChooseTheFrame) {
     // six frames, on, pressed, hovering, frame
@@ -9,6 +9,6 @@ TEST(HoverFrame, PressedThenHoverThenOnChooseTheFrame) {
                             {1, 0, 1, 1, 2}, {1, 0, 0, 1, 1}, {1, 0, 0, 0, 0}, {0, 0, 1, 0, 3}, {0, 1, 1, 1, 3},
                             {0, 0, 0, 1, 1}, {0, 1, 0, 1, 1}, {0, 1, 0, 0, 2}, {0, 0, 0, 0, 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(utility::HoverButtonFrame(c[0], c[1], c[2], c[3]), c[4])
+        EXPECT_EQ(HoverButtonFrame(c[0], c[1], c[2], c[3]), c[4])
             << "six " << c[0] << " on " << c[1] << " pressed " << c[2] << " hovering " << c[3];
 }

@@ -1,6 +1,4 @@
-#include "utility/HoverFrame.h"
-
-namespace utility {
+#include "controls/HoverFrame.h"
 
 int HoverButtonFrame(bool sixFrames, bool on, bool pressed, bool hovering) {
     if (sixFrames) {
@@ -11,5 +9,3 @@ int HoverButtonFrame(bool sixFrames, bool on, bool pressed, bool hovering) {
     if (hovering) return 1;
     return on ? 2 : 0;
 }
-
-}  // namespace utility
