@@ -20,12 +20,6 @@ inline std::wstring ItemPathW(const CapturedItem& item) {
     return std::wstring(path.begin(), path.end());
 }
 
-inline BITMAPINFOHEADER ToBitmapInfoHeader(const FrameHeader& header) {
-    BITMAPINFOHEADER bih;
-    std::memcpy(&bih, &header, sizeof bih);
-    return bih;
-}
-
 inline FrameHeader ToFrameHeader(const BITMAPINFOHEADER& bih) {
     FrameHeader header;
     std::memcpy(&header, &bih, sizeof header);

@@ -36,8 +36,7 @@ BOOL CUtilityDlg::OnInitDialog() {
     m_driver.kind = driver.kind;
     m_driver.access = driver.access;
     m_driverKey = std::move(driver.key);
-    m_bPolling = ::SetTimer(m_hWnd, kPollTimer, kPollMs, nullptr) != 0;
-    if (!m_bPolling) TraceLastError(L"utility", L"start the poll timer");
+    if (!::SetTimer(m_hWnd, kPollTimer, kPollMs, nullptr)) TraceLastError(L"utility", L"start the poll timer");
     return TRUE;
 }
 
@@ -85,7 +84,6 @@ void CUtilityDlg::Poll() {
     if (!HasDisplaySelection(m_driverKey.get())) {  // the driver is gone: stop for good, stay alive
         m_driverKey.reset();
         ::KillTimer(m_hWnd, kPollTimer);
-        m_bPolling = FALSE;
     }
 }
 

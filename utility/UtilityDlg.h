@@ -14,7 +14,6 @@ public:
     CUtilityDlg();
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    bool IsPolling() const { return m_bPolling != FALSE; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -41,5 +40,4 @@ private:
     int m_nDisplaySelection = 3;
     BOOL m_bSnapshotLatch = FALSE;
     BYTE m_bMayShow = 0;  // always 0: the dialog never shows
-    BOOL m_bPolling = FALSE;
 };

@@ -31,7 +31,6 @@ public:
     CBitmapBtn* DeleteButton() const { return m_pDeleteButton.get(); }
     CBitmapComboBox* ResolutionBox() const { return m_pResolutionBox.get(); }
     CScrollBar* ThumbnailScrollBar() const { return m_pThumbnailScroll.get(); }
-    int Anchor() const { return m_nAnchor; }
 
 protected:
     const MessageMap* GetMessageMap() const override;

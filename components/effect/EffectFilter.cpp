@@ -3,6 +3,7 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
+#include "components/filterkit/KitTrace.h"
 #include "components/filterkit/SampleProperties.h"
 #include "framework/ComPtr.h"
 
@@ -173,7 +174,8 @@ STDMETHODIMP EffectFilter::RequestSnapshot(BOOL request) { return m_snapshots.Re
 
 HRESULT EffectFilter::Process(IMediaSample* sample) {
     BYTE* data = nullptr;
-    if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
+    if (FAILED(sample->GetPointer(&data)) || !data)
+        return filterkit::TraceImpossible(L"a sample without memory", m_input.TraceName(), E_POINTER);
     const long bytes = sample->GetActualDataLength();
     if (bytes <= 0) return S_OK;
     m_snapshots.OfferFrame(data, static_cast<size_t>(bytes), m_input.Layout());
@@ -184,15 +186,17 @@ HRESULT EffectFilter::Process(IMediaSample* sample) {
 
 HRESULT EffectFilter::DeliverConverted(IMediaSample* sample, const BYTE* data, long bytes) {
     IMemAllocator* allocator = m_output.Allocator();
-    if (!allocator) return VFW_E_NO_ALLOCATOR;
+    if (!allocator) return filterkit::TraceImpossible(L"a connection without allocator", m_output.TraceName(), VFW_E_NO_ALLOCATOR);
     ComPtr<IMediaSample> out;
     HRESULT hr = allocator->GetBuffer(out.Put(), nullptr, nullptr, 0);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return hr;  // decommitted by a stop: no fault
     BYTE* target = nullptr;
-    if (FAILED(out->GetPointer(&target)) || !target) return E_POINTER;
+    if (FAILED(out->GetPointer(&target)) || !target)
+        return filterkit::TraceImpossible(L"a buffer without memory", m_output.TraceName(), E_POINTER);
     const FrameLayout& in = m_input.Layout();
     const size_t outBytes = static_cast<size_t>(in.width) * in.height * 4;
-    if (static_cast<size_t>(out->GetSize()) < outBytes) return E_UNEXPECTED;
+    if (static_cast<size_t>(out->GetSize()) < outBytes)
+        return filterkit::TraceImpossible(L"a buffer smaller than the frame", m_output.TraceName(), E_UNEXPECTED);
     // A short input sample is dropped, not converted from beyond its end.
     if (!filterkit::ConvertToBottomUpRgb32(data, static_cast<size_t>(bytes), in, target, outBytes)) return S_OK;
     out->SetActualDataLength(static_cast<long>(outBytes));

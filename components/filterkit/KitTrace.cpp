@@ -20,6 +20,12 @@ HRESULT TraceUnexpectedCall(const wchar_t* call, const std::wstring& object) {
     return TraceFailure(kArea, step, E_UNEXPECTED);
 }
 
+HRESULT TraceImpossible(const wchar_t* what, const std::wstring& object, HRESULT hr) {
+    wchar_t step[400];
+    std::swprintf(step, 400, L"%ls at %ls", what, object.c_str());
+    return TraceFailure(kArea, step, hr);
+}
+
 void TraceMissingInterface(REFIID iid, const std::wstring& object) {
     static std::mutex lock;
     static std::vector<GUID> traced;

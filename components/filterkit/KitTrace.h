@@ -10,6 +10,10 @@ namespace filterkit {
 
 // "filter kit: <call> on <object> failed (hr 0x8000FFFF)"; returns E_UNEXPECTED.
 HRESULT TraceUnexpectedCall(const wchar_t* call, const std::wstring& object);
+// A state the graph's contracts rule out, met all the same (a sample without memory, an
+// allocator's buffer smaller than it was asked for): "filter kit: <what> at <object> failed
+// (hr ...)"; returns `hr`.
+HRESULT TraceImpossible(const wchar_t* what, const std::wstring& object, HRESULT hr);
 // A QueryInterface that found nothing. Each interface is traced once per DLL: a renderer
 // asks for some of them at every frame.
 void TraceMissingInterface(REFIID iid, const std::wstring& object);

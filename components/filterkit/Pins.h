@@ -53,7 +53,6 @@ public:
     // on a streaming thread while the filter is not stopped).
     const MediaType& ConnectedType() const { return m_type; }
     IPin* Peer() const { return m_peer.Get(); }
-    BaseFilter& Filter() { return m_filter; }
     // How trace lines name it: `pin "<name>" of filter "<name>"`.
     std::wstring TraceName() const;
 

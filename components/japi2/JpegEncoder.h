@@ -34,7 +34,6 @@ public:
     bool AddRow(const uint8_t* bgr);
     bool Finish();
 
-    int RowsReceived() const { return m_rowsReceived; }
 
 private:
     bool Fail();
