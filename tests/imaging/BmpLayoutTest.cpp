@@ -42,11 +42,12 @@ TEST(BmpWriting, AFramesHeadersAreTheOnesTheReadersAccept) {
     ASSERT_TRUE(imaging::PlanJpegSource(dib.data(), dib.size(), source));
     EXPECT_EQ(source.width, width);
     EXPECT_EQ(source.height, height);
-    // Fields whose bytes an 8-bit value would not fill.
-    imaging::WriteFrameInfoHeader(1280, 1024, info);
-    EXPECT_EQ(imaging::DibDataSize(info), 40u + 1280u * 1024u * 4u);
+    // Fields whose every byte counts: 4096 x 1024 x 4 bytes need the fourth.
+    imaging::WriteFrameInfoHeader(4096, 1024, info);
+    EXPECT_EQ(imaging::DibDataSize(info), 40u + 4096u * 1024u * 4u);
+    EXPECT_EQ(std::vector<uint8_t>(info + 20, info + 24), (std::vector<uint8_t>{0, 0, 0, 1}));
     imaging::WriteBmpFileHeader(imaging::DibDataSize(info), 40, fileHeader);
-    EXPECT_EQ(fileHeader[2] | fileHeader[3] << 8 | fileHeader[4] << 16, 54 + 1280 * 1024 * 4);
+    EXPECT_EQ(std::vector<uint8_t>(fileHeader + 2, fileHeader + 6), (std::vector<uint8_t>{54, 0, 0, 1}));
 }
 
 TEST(DibColorTable, CountFollowsColoursUsedThenBitCount) {
@@ -78,6 +79,29 @@ TEST(DibCompleteness, TruncatedRowsOrShortHeadersAreIncomplete) {
     EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), dib.size()));
     Put32(dib, 8, static_cast<uint32_t>(-4));
     EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), dib.size()));
+
+    // Fields out of range, each at its limit: width and bit count.
+    struct Field {
+        size_t offset;
+        uint32_t value;
+        bool word, complete;
+    } fields[] = {{4, static_cast<uint32_t>(-1), false, false}, {4, 0, false, true}, {14, 0, true, false},
+                  {14, 33, true, false},                          {14, 32, true, true}};
+    for (const Field& f : fields) {
+        dib = Dib(MakeBmpFile(5, 3, 32, PositionPixel));
+        dib.resize(dib.size() + 64);  // room for wider rows: only the field decides
+        if (f.word) Put16(dib, f.offset, f.value);
+        else Put32(dib, f.offset, f.value);
+        EXPECT_EQ(imaging::IsCompleteDib(dib.data(), dib.size()), f.complete) << f.offset << " = " << f.value;
+    }
+    // One bit a pixel, 33 wide: two 32-bit words a row, after a two-colour table.
+    std::vector<uint8_t> mono(40 + 8 + 8, 0);
+    Put32(mono, 0, 40);
+    Put32(mono, 4, 33);
+    Put32(mono, 8, 1);
+    Put16(mono, 14, 1);
+    EXPECT_TRUE(imaging::IsCompleteDib(mono.data(), mono.size()));
+    EXPECT_FALSE(imaging::IsCompleteDib(mono.data(), mono.size() - 1));
 }
 
 TEST(JpegSourcePlan, RefusesHeadersThatDoNotMatchTheData) {
@@ -122,6 +146,11 @@ TEST(JpegSourcePlan, RefusesHeadersThatDoNotMatchTheData) {
     EXPECT_FALSE(imaging::PlanJpegSource(wide.data(), wide.size(), s));
     EXPECT_FALSE(imaging::PlanJpegSource(good.data(), good.size() - 1, s));
     EXPECT_FALSE(imaging::PlanJpegSource(good.data(), 39, s));
+    // The widest picture, a pixel high, and one pixel wider.
+    auto widest = Dib(MakeBmpFile(65536, 1, 24, PositionPixel));
+    EXPECT_FALSE(imaging::PlanJpegSource(widest.data(), widest.size(), s));
+    Put32(widest, 4, 65535);
+    EXPECT_TRUE(imaging::PlanJpegSource(widest.data(), widest.size(), s));
 }
 
 TEST(JpegSourcePlan, HeightZeroIsAcceptedWithNoRows) {
