@@ -261,7 +261,9 @@ TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhot
             return video.left == 160 && video.top == 120 && video.right == 480 && video.bottom == 360;
         },
         10000));
-    for (POINT band : {POINT{320, 60}, POINT{320, 420}, POINT{80, 240}, POINT{560, 240}})
+    // Each band to its edges: the corners of the area, and the pixels beside the picture.
+    for (POINT band : {POINT{320, 60}, POINT{320, 420}, POINT{80, 240}, POINT{560, 240}, POINT{0, 0}, POINT{639, 479},
+                       POINT{159, 120}, POINT{480, 359}, POINT{320, 119}, POINT{320, 360}})
         EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(frame, band) == kGrey; }, 5000)) << band.x << "," << band.y;
 
     // "1.3M": the photo is taken at 1280 x 1024.

@@ -241,11 +241,13 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
 TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcModeThroughTheExtensionUnitOrTheFallback) {
     ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
     struct Route {
-        bool extensionUnit;
+        bool extensionUnit, refusesWrites;
         const char* written;  // how the camera's write log names the route
-    } routes[] = {{true, "xu 0400 "}, {false, "fallback 0400 "}};
+    } routes[] = {{true, false, "xu 0400 "}, {false, false, "fallback 0400 "},
+                  {true, true, "fallback 0400 "}};  // read through the unit, written through the fallback
     for (const Route& route : routes) {
         cameraSettings.Set(L"NoExtensionUnit", route.extensionUnit ? 0u : 1u);
+        cameraSettings.Set(L"RefuseExtensionUnitWrites", route.refusesWrites ? 1u : 0u);
         camera::WriteControlByte(0x0400, 0);
         camera::TakeWriteLog();
         Start();

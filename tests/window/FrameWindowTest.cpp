@@ -98,6 +98,23 @@ TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWith
     EXPECT_EQ(controller.m_nFirstThumbnail, 0);
     EXPECT_TRUE(FileExists(program.World().PathOf(L"halvo.dat")));
 
+    // The scroll bar's requests, sent to the window as the bar sends them (range 0 .. 2).
+    CTeskFrameWin& frame = *program.Frame();
+    HWND bar = frame.ThumbnailScrollBar()->m_hWnd;
+    struct Scroll {
+        WORD code, thumb;
+        HWND from;
+        int first;
+    } scrolls[] = {{SB_LINERIGHT, 0, bar, 1}, {SB_PAGERIGHT, 0, bar, 2}, {SB_LINERIGHT, 0, bar, 2},
+                   {SB_THUMBTRACK, 0, bar, 2},      // dragging changes nothing
+                   {SB_LINELEFT, 0, nullptr, 2},    // not from the bar: nothing
+                   {SB_LINELEFT, 0, bar, 1},       {SB_PAGELEFT, 0, bar, 0}};
+    for (const Scroll& s : scrolls) {
+        frame.SendMessage(WM_HSCROLL, MAKEWPARAM(s.code, s.thumb), reinterpret_cast<LPARAM>(s.from));
+        EXPECT_EQ(controller.m_nFirstThumbnail, s.first) << "code " << s.code;
+        EXPECT_EQ(::GetScrollPos(bar, SB_CTL), s.first) << "code " << s.code;
+    }
+
     controller.m_items[0].selected = 1;
     controller.m_items[7].selected = 1;
     const std::wstring firstPhoto = ItemPathW(controller.m_items[0]);

@@ -105,6 +105,7 @@ STDMETHODIMP CameraControls::KsProperty(void* property, ULONG propertyLength, vo
             return S_OK;
         }
         if (returned) *returned = 0;
+        if (ReadRefuseExtensionUnitWrites()) return HRESULT_FROM_WIN32(ERROR_GEN_FAILURE);
         return StoreControlByte(L"xu", address, static_cast<BYTE>(second & 0xFFu));
     }
     if (request.flags & kFlagGet) {

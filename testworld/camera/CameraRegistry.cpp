@@ -124,6 +124,12 @@ bool ReadNoExtensionUnit() {
     return ReadDword(key.Get(), L"NoExtensionUnit", value) && value != 0;
 }
 
+bool ReadRefuseExtensionUnitWrites() {
+    const UniqueHKey key = OpenCameraKey();
+    DWORD value = 0;
+    return ReadDword(key.Get(), L"RefuseExtensionUnitWrites", value) && value != 0;
+}
+
 DWORD ReadControlByte(unsigned address) { return ReadStateDword(ByteName(address).c_str()) & 0xFFu; }
 HRESULT WriteControlByte(unsigned address, BYTE value) { return WriteDword(ByteName(address).c_str(), value); }
 DWORD ReadStdProperty(unsigned number) { return ReadStateDword(PropertyName(number).c_str()); }

@@ -30,6 +30,9 @@
 // Read whenever the camera is asked for IKsControl:
 //   "NoExtensionUnit" REG_DWORD 1: the camera has no IKsControl, as a driver whose
 //                              extension unit cannot be reached (the byte fallback set stays)
+// Read at every extension-unit write:
+//   "RefuseExtensionUnitWrites" REG_DWORD 1: the extension unit reads bytes but fails every
+//                              write (ERROR_GEN_FAILURE); the byte fallback set still writes
 // Camera state (REG_DWORD each, missing = 0), through the functions below and the
 // camera's property sets (CameraControls.h):
 //   "Byte%04X"      one byte of the camera's address space, e.g. "Byte0400" (bit 0 flip,
@@ -79,6 +82,7 @@ StreamSettings ReadStreamSettings();
 RunSettings ReadRunSettings();
 
 bool ReadNoExtensionUnit();
+bool ReadRefuseExtensionUnitWrites();
 
 // Camera state store, for the camera's property sets and its property page.
 DWORD ReadControlByte(unsigned address);
