@@ -30,6 +30,11 @@ TEST(SizeRuleTest, StepsCountFromTheMinimumInBothDirections) {
             }
     EXPECT_EQ(accepted, 4 * 4);  // widths 160..640 by 160, heights 120..480 by 120
     EXPECT_FALSE(CapabilityAllowsSize(range, 400, 300));
+    // A minimum that is no multiple of the step: steps still count from it.
+    const CapabilityRange odd = Range(100, 90, 900, 900, 160, 120);
+    EXPECT_TRUE(CapabilityAllowsSize(odd, 260, 210));
+    EXPECT_FALSE(CapabilityAllowsSize(odd, 320, 210));
+    EXPECT_FALSE(CapabilityAllowsSize(odd, 260, 240));
 }
 
 TEST(SizeRuleTest, WithoutBothGranularitiesOnlyTheEndsMatch) {

@@ -200,6 +200,7 @@ std::vector<Scenario> Scenarios() {
         {"middle item deleted", true, 4, Photos({1, 2, 3}), 4, Photos({1, 3}), false},
         {"first save, no file yet", false, 1, {}, 2, Photos({1}), false},
         {"everything deleted", true, 5, Photos({1, 2}), 5, {}, false},
+        {"first photo after an empty list", true, 5, {}, 6, Photos({1}), true},
     };
 }
 
@@ -222,6 +223,17 @@ TEST(SettingsSaver, TakesTheAppendPathOnlyWhenTheListOnlyGrew) {
         EXPECT_FALSE(disk.Visible("new")) << s.name;
         for (const CapturedItem& item : s.newItems) EXPECT_EQ(item.selected, 0) << s.name;
     }
+    // A whole save remembers every record anew: the photo after it is appended again.
+    FakeDisk disk;
+    SettingsSaver saver(disk);
+    auto items = Photos({1, 2});
+    ASSERT_TRUE(saver.Save(3, items));
+    items = Photos({3, 2});  // the first replaced (a delete, a photo): a whole save
+    ASSERT_TRUE(saver.Save(4, items));
+    EXPECT_FALSE(saver.LastSaveAppended());
+    items = Photos({3, 2, 4});
+    ASSERT_TRUE(saver.Save(5, items));
+    EXPECT_TRUE(saver.LastSaveAppended());
 }
 
 TEST(SettingsSaver, ACrashAfterAnyStepLeavesTheOldOrTheNewList) {

@@ -86,12 +86,17 @@ TEST(ThumbnailStrip, ClicksSelectAsPlainCtrlAndShiftClicksDoAndMoveTheAnchor) {
     }
 }
 
-TEST(ThumbnailStrip, CtrlAndShiftTogetherSelectNothingAndKeepTheAnchor) {
+TEST(ThumbnailStrip, CtrlAndShiftTogetherOrAnIndexWithoutItemSelectNothingAndKeepTheAnchor) {
     auto items = Selected("x.x...");
     int anchor = 2;
     EXPECT_FALSE(ClickThumbnail(items, 4, true, true, anchor));
     EXPECT_EQ(Marks(items), "x.x...");  // the caller clears the selection as for the empty strip
     EXPECT_EQ(anchor, 2);
+    for (int beyond : {-1, 6}) {  // no item there: nothing happens, whatever the keys
+        EXPECT_FALSE(ClickThumbnail(items, beyond, false, false, anchor)) << beyond;
+        EXPECT_EQ(Marks(items), "x.x...");
+        EXPECT_EQ(anchor, 2);
+    }
 }
 
 TEST(ThumbnailStrip, CtrlClickThenShiftClicksSelectRangesFromTheCtrlClickedItem) {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "components/effect/SnapshotDelivery.h"
@@ -77,9 +78,12 @@ TEST(SnapshotDeliveryTest, FrameOfAnotherSizeIsNeverWrittenAndTheRequestWaits) {
     delivery.Register(recorder.Handler(), buffer.data(), 2, 2);
     ASSERT_TRUE(delivery.Request(true));
     const std::vector<uint8_t> big(4 * 4 * 4, 0x10);
-    delivery.OfferFrame(big.data(), big.size(), Rgb32(4, 4));
-    EXPECT_EQ(buffer, std::vector<uint8_t>(24, 0xAB));
-    EXPECT_TRUE(delivery.IsPending());
+    // Larger, and smaller in either side alone (which would fit the buffer).
+    for (auto [width, height] : {std::pair{4, 4}, std::pair{2, 1}, std::pair{1, 2}}) {
+        delivery.OfferFrame(big.data(), big.size(), Rgb32(width, height));
+        EXPECT_EQ(buffer, std::vector<uint8_t>(24, 0xAB)) << width << "x" << height;
+        EXPECT_TRUE(delivery.IsPending());
+    }
     const std::vector<uint8_t> right(16, 0x20);
     delivery.OfferFrame(right.data(), right.size(), Rgb32(2, 2));
     ASSERT_TRUE(recorder.WaitForCalls(1));
@@ -96,6 +100,13 @@ TEST(SnapshotDeliveryTest, ZeroSizeOrMissingBufferRegistersNothing) {
     EXPECT_FALSE(delivery.Request(true));
     delivery.Register(nullptr, buffer.data(), 2, 2);
     EXPECT_FALSE(delivery.Request(true));
+    // Each side on its own, at the limit.
+    for (auto [width, height, registers] : {std::tuple{0, 2, false}, std::tuple{2, 0, false}, std::tuple{-1, 2, false},
+                                            std::tuple{1, 2, true}, std::tuple{2, 1, true}}) {
+        delivery.Register(recorder.Handler(), buffer.data(), width, height);
+        EXPECT_EQ(delivery.Request(true), registers) << width << "x" << height;
+    }
+    delivery.Register(nullptr, nullptr, 0, 0);
     const std::vector<uint8_t> frame(16, 1);
     delivery.OfferFrame(frame.data(), frame.size(), Rgb32(2, 2));
     EXPECT_FALSE(recorder.WaitForCalls(1, 200));

@@ -85,6 +85,21 @@ TEST(ConvertTest, Yuy2ColoursComeBackWithinRounding) {
     }
 }
 
+// Exact values where a coefficient or a rounding step shows: every channel of an
+// asymmetric pixel, a luma at a rounding edge (grey 32), chroma averaged from two pixels
+// whose blue sum is even.
+TEST(ConvertTest, Yuy2ValuesAreExactWhereRoundingShows) {
+    uint8_t a[4], b[4];
+    const uint8_t in[4] = {128, 90, 200, 170};
+    Yuy2ToBgra(in, a, b);
+    EXPECT_EQ(std::vector<uint8_t>(a, a + 4), (std::vector<uint8_t>{54, 111, 197, 0xFF}));
+    EXPECT_EQ(std::vector<uint8_t>(b, b + 4), (std::vector<uint8_t>{138, 195, 255, 0xFF}));
+    const uint8_t grey32[3] = {32, 32, 32}, red[3] = {0, 60, 200};
+    uint8_t pair[4];
+    RgbToYuy2(grey32, red, pair);
+    EXPECT_EQ(std::vector<uint8_t>(pair, pair + 4), (std::vector<uint8_t>{44, 104, 98, 161}));
+}
+
 TEST(ConvertTest, ShortSourceOrTargetWritesNothing) {
     FrameLayout layout;
     ASSERT_TRUE(MakeFrameLayout(PixelFormat::Rgb32, 2, 2, layout));
@@ -93,6 +108,10 @@ TEST(ConvertTest, ShortSourceOrTargetWritesNothing) {
     EXPECT_FALSE(ConvertToBottomUpRgb32(src.data(), 15, layout, dst.data(), dst.size()));
     EXPECT_FALSE(ConvertToBottomUpRgb32(src.data(), src.size(), layout, dst.data(), 15));
     EXPECT_FALSE(ConvertToBottomUpRgb32(nullptr, 16, layout, dst.data(), dst.size()));
+    for (auto [width, height] : {std::pair{0, 2}, std::pair{2, 0}}) {  // a layout made by hand, either side empty
+        FrameLayout empty{PixelFormat::Rgb32, width, height, false};
+        EXPECT_FALSE(ConvertToBottomUpRgb32(src.data(), src.size(), empty, dst.data(), dst.size())) << width;
+    }
     EXPECT_EQ(dst, std::vector<uint8_t>(16, 0x22));
 }
 
