@@ -8,6 +8,8 @@
 #include "components/japi2/EntropyCoder.h"
 #include "components/japi2/JpegEncoder.h"
 #include "components/japi2/JpegTables.h"
+#include "components/japi2/testing/CameraPicture.h"
+#include "components/japi2/testing/ReferenceCodec.h"
 
 namespace japi2 {
 namespace {
@@ -35,6 +37,42 @@ TEST(JpegTables, QuantisationEntriesScaleTheStandardTables) {
         uint8_t table[64];
         ScaledQuantTable(c.quality, c.table, table);
         EXPECT_EQ(table[c.index], c.value) << "quality " << c.quality << " table " << c.table << " at " << c.index;
+    }
+}
+
+// The payloads of every segment with this marker before the scan, in file order.
+std::vector<uint8_t> SegmentPayloads(const std::vector<uint8_t>& jpeg, uint8_t marker) {
+    std::vector<uint8_t> out;
+    for (size_t at = 2; at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;) {
+        const size_t length = static_cast<size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3];
+        if (jpeg[at + 1] == marker) out.insert(out.end(), jpeg.begin() + at + 4, jpeg.begin() + at + 2 + length);
+        at += 2 + length;
+    }
+    return out;
+}
+
+// Every entry of the quantisation and Huffman tables written, byte for byte as the reference
+// encoder writes them at the same quality.
+TEST(JpegTables, TheHeaderTablesAreTheReferenceEncodersOwn) {
+    struct Sink {
+        std::vector<uint8_t> bytes;
+        static bool Write(void* c, const uint8_t* d, size_t n) {
+            auto& b = static_cast<Sink*>(c)->bytes;
+            b.insert(b.end(), d, d + n);
+            return true;
+        }
+    };
+    const testing::Picture picture = testing::MakeCameraPicture(16, 16, 1);
+    for (int quality : {25, 50, 93}) {
+        Sink sink;
+        JpegEncoder encoder;
+        ASSERT_TRUE(encoder.Start(16, 16, quality, Sink::Write, &sink));
+        for (int y = 0; y < 16; ++y) ASSERT_TRUE(encoder.AddRow(picture.Row(y)));
+        ASSERT_TRUE(encoder.Finish());
+        const std::vector<uint8_t> reference = testing::EncodeReference(picture, quality);
+        for (uint8_t marker : {0xDB, 0xC4})
+            EXPECT_EQ(SegmentPayloads(sink.bytes, marker), SegmentPayloads(reference, marker))
+                << "quality " << quality << " marker " << int{marker};
     }
 }
 

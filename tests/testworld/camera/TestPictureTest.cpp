@@ -51,6 +51,29 @@ TEST(TestPictureTest, UpsideDownPictureFailsTheOrientationCheck) {
     EXPECT_FALSE(ReadFrameCounter(flipped.data(), 64, 64, counter));
 }
 
+// A 4 x 3 picture (bottom row first) whose top row is white and whose other rows are black,
+// with one pixel changed: every pixel of both rows counts, and no other row does.
+TEST(TestPictureTest, OrientationReadsTheWholeTopAndBottomRows) {
+    struct Case {
+        int height;
+        int changedPixel;  // index from the bottom-left; -1 none
+        uint8_t value;
+        bool upright;
+    };
+    const Case cases[] = {
+        {3, -1, 0, true},   {3, 11, 0x00, false},  // the top row's last pixel black
+        {3, 3, 0xFF, false},                       // the bottom row's last pixel white
+        {3, 7, 0xFF, true},                        // a middle-row pixel does not count
+        {0, -1, 0, false},                         // no rows: nothing read
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bgra(4 * 3 * 4, 0x00);
+        std::fill(bgra.begin() + 8 * 4, bgra.end(), 0xFF);
+        if (c.changedPixel >= 0) std::fill_n(bgra.begin() + c.changedPixel * 4, 4, c.value);
+        EXPECT_EQ(HasTestPictureOrientation(bgra.data(), 4, c.height, 8), c.upright) << c.changedPixel;
+    }
+}
+
 TEST(TestPictureTest, PictureMovesFromFrameToFrame) {
     EXPECT_NE(Snapshot(PixelFormat::Rgb32, 320, 240, 1), Snapshot(PixelFormat::Rgb32, 320, 240, 2));
 }
@@ -68,7 +91,9 @@ TEST(CameraOptionsTest, SizesParseInOrderAndBadEntriesAreSkipped) {
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_EQ(sizes[0].width, 160);
     EXPECT_EQ(sizes[1].height, 600);
-    EXPECT_EQ(ParseSizes(L"").size(), 3u);
+    std::string defaults;
+    for (const FrameSize& size : ParseSizes(L"")) defaults += std::to_string(size.width) + "x" + std::to_string(size.height) + " ";
+    EXPECT_EQ(defaults, "320x240 640x480 1280x1024 ");
     EXPECT_TRUE(ParseSizes(L"nothing").empty());
 }
 
@@ -124,7 +149,14 @@ TEST(MjpegPictureTest, FramesAreJpegsOfTheTestPictureThatFitOrAreRefused) {
     for (size_t i = 0; i < bgra.size(); ++i) error += std::abs(int(bgra[i]) - int(original[i]));
     EXPECT_LT(error / bgra.size(), 3.0) << "mean difference from the uncompressed frame";
 
-    EXPECT_EQ(mjpeg.Render(320, 240, 7, frame.data(), bytes - 1), 0u) << "no room: no frame";
+    // No room for the last byte: no frame and nothing written past the end, also when the
+    // encoder hands its output over in several pieces.
+    for (const auto& [width, height] : {std::pair{320, 240}, std::pair{1280, 1024}}) {
+        std::vector<uint8_t> whole(MjpegFrameBound(width, height));
+        const size_t size = mjpeg.Render(width, height, 7, whole.data(), whole.size());
+        std::vector<uint8_t> tight(size - 1);
+        EXPECT_EQ(mjpeg.Render(width, height, 7, tight.data(), tight.size()), 0u) << width;
+    }
     EXPECT_EQ(mjpeg.Render(0, 240, 7, frame.data(), frame.size()), 0u);
 }
 
