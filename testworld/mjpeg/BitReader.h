@@ -32,17 +32,31 @@ public:
     // Whether bits beyond the data (or beyond a marker) were used.
     bool Overran() const { return m_count < m_paddingBits; }
 
-    // Expects restart marker `number` (0..7) after the current byte: drops the bits left
-    // of it and starts afresh behind the marker. False when the marker is not there.
+    // Expects restart marker `number` (0..7): drops the bits left of the interval and starts
+    // afresh behind the marker. As libjpeg-turbo does, bytes before the next marker are
+    // skipped, and so are markers below 0xC0 (no marker at all) and those of the two
+    // restarts before. False when the data ends first or the next marker is another: a
+    // later restart (libjpeg-turbo guesses at lost data there; this decoder does not) or the
+    // end of the image.
     bool Restart(int number) {
         m_bits = 0;
         m_count = 0;
         m_paddingBits = 0;
         m_atMarker = false;
-        while (m_end - m_at >= 2 && m_at[0] == 0xFF && m_at[1] == 0xFF) ++m_at;
-        if (m_end - m_at < 2 || m_at[0] != 0xFF || m_at[1] != 0xD0 + number) return false;
-        m_at += 2;
-        return true;
+        for (;;) {
+            while (m_at < m_end && *m_at != 0xFF) ++m_at;
+            while (m_end - m_at >= 2 && m_at[1] == 0xFF) ++m_at;
+            if (m_end - m_at < 2) return false;
+            const uint8_t marker = m_at[1];
+            m_at += 2;
+            if (marker < 0xC0) continue;  // a stuffed data byte (0x00) or no marker at all
+            if (marker < 0xD0 || marker > 0xD7) break;
+            const int ahead = (marker - 0xD0 - number) & 7;
+            if (ahead == 0) return true;
+            if (ahead < 6) break;  // ahead 6 or 7: a restart already passed
+        }
+        m_at -= 2;
+        return false;
     }
     bool AtEnd() const { return m_end - m_at < 2; }
 

@@ -63,13 +63,42 @@ DecodeError ReadFrame(SegmentReader s, FrameHeader& h) {
         h.info.sampling = Sampling::Grey;
         return DecodeError::None;
     }
+    // Luma at the largest factors, both chroma components alike at the same or half of them
+    // in each direction, whichever factors express that (4:2:2 as 2 x 1 with 1 x 1 or as
+    // 2 x 2 with 1 x 2 alike).
     const FrameComponent* c = h.components;
-    if (c[1].h != 1 || c[1].v != 1 || c[2].h != 1 || c[2].v != 1) return DecodeError::UnsupportedSampling;
-    if (c[0].h == 1 && c[0].v == 1) h.info.sampling = Sampling::YCbCr444;
-    else if (c[0].h == 2 && c[0].v == 1) h.info.sampling = Sampling::YCbCr422;
-    else if (c[0].h == 2 && c[0].v == 2) h.info.sampling = Sampling::YCbCr420;
-    else return DecodeError::UnsupportedSampling;
+    // The format's bound on the blocks of one MCU, which libjpeg-turbo enforces too.
+    if (c[0].h * c[0].v + c[1].h * c[1].v + c[2].h * c[2].v > 10) return DecodeError::CorruptHeader;
+    if (c[1].h != c[2].h || c[1].v != c[2].v || c[1].h > c[0].h || c[1].v > c[0].v)
+        return DecodeError::UnsupportedSampling;
+    const bool halfWidth = c[0].h == 2 * c[1].h, halfHeight = c[0].v == 2 * c[1].v;
+    if ((!halfWidth && c[0].h != c[1].h) || (!halfHeight && c[0].v != c[1].v)) return DecodeError::UnsupportedSampling;
+    h.info.sampling = halfWidth ? (halfHeight ? Sampling::YCbCr420 : Sampling::YCbCr422)
+                                : (halfHeight ? Sampling::YCbCr440 : Sampling::YCbCr444);
     return DecodeError::None;
+}
+
+// What the application segments say of a three-component frame's colours, read as
+// libjpeg-turbo reads them: a JFIF segment means YCbCr, else an Adobe segment's transform
+// (0: RGB), else component numbers 'R', 'G', 'B'.
+struct ColourMarks {
+    bool jfif = false;
+    bool adobe = false;
+    uint8_t adobeTransform = 0;
+};
+
+void ReadApplicationSegment(uint8_t marker, const uint8_t* payload, size_t length, ColourMarks& marks) {
+    if (marker == 0xE0 && length >= 14 && std::memcmp(payload, "JFIF", 5) == 0) marks.jfif = true;
+    if (marker == 0xEE && length >= 12 && std::memcmp(payload, "Adobe", 5) == 0) {
+        marks.adobe = true;
+        marks.adobeTransform = payload[11];
+    }
+}
+
+bool IsRgb(const FrameHeader& h, const ColourMarks& marks) {
+    if (h.componentCount != 3 || marks.jfif) return false;
+    if (marks.adobe) return marks.adobeTransform == 0;
+    return h.components[0].id == 'R' && h.components[1].id == 'G' && h.components[2].id == 'B';
 }
 
 DecodeError ReadHuffmanTables(SegmentReader s, FrameHeader& h) {
@@ -145,6 +174,7 @@ DecodeError ReadScan(SegmentReader s, FrameHeader& h) {
 DecodeError ReadFrameHeader(const uint8_t* data, size_t size, FrameHeader& h) {
     if (size < 2 || data[0] != 0xFF || data[1] != kSoi) return DecodeError::NotJpeg;
     bool haveFrame = false;
+    ColourMarks marks;
     size_t at = 2;
     for (;;) {
         // A marker, possibly after fill bytes 0xFF.
@@ -181,8 +211,11 @@ DecodeError ReadFrameHeader(const uint8_t* data, size_t size, FrameHeader& h) {
         } else if (marker == kSos) {
             if (!haveFrame) return DecodeError::CorruptHeader;
             error = ReadScan(segment, h);
+            h.info.rgb = IsRgb(h, marks);
             h.scanStart = at;
             return error;
+        } else if (marker == 0xE0 || marker == 0xEE) {
+            ReadApplicationSegment(marker, data + at - length + 2, length - 2, marks);
         }
         // Anything else (application data, comments, unknown segments) is skipped.
         if (error != DecodeError::None) return error;

@@ -40,7 +40,7 @@ size_t RequiredSize(int width, int height, PixelFormat format, size_t stride) {
     if (width <= 0 || height <= 0) return 0;
     const size_t row = static_cast<size_t>(width) * BytesPerPixel(format);
     if (stride < row) return 0;
-    if (height > 1 && stride > (SIZE_MAX - row) / static_cast<size_t>(height - 1)) return SIZE_MAX;
+    if (height > 1 && stride > (SIZE_MAX - row) / static_cast<size_t>(height - 1)) return 0;
     return static_cast<size_t>(height - 1) * stride + row;
 }
 

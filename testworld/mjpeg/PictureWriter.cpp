@@ -9,14 +9,15 @@ PictureWriter::PictureWriter(const FrameHeader& header, const OutputImage& out, 
       m_out(out),
       m_sampling(header.info.sampling),
       m_width(header.info.width),
-      m_height(header.info.height) {
+      m_height(header.info.height),
+      m_rgb(header.info.rgb) {
     const bool halfWidth = m_sampling == Sampling::YCbCr422 || m_sampling == Sampling::YCbCr420;
-    const bool halfHeight = m_sampling == Sampling::YCbCr420;
-    m_mcuHeight = halfHeight ? 16 : 8;
+    const bool halfHeight = m_sampling == Sampling::YCbCr420 || m_sampling == Sampling::YCbCr440;
+    m_mcuHeight = 8 * header.components[0].v;
     m_chromaWidth = halfWidth ? (m_width + 1) / 2 : m_width;
     m_chromaHeight = halfHeight ? (m_height + 1) / 2 : m_height;
     m_interpolate = m_chromaWidth > 2;
-    if (halfWidth) {
+    if (halfWidth || halfHeight) {
         m_cb.resize(static_cast<size_t>(m_chromaWidth) * 2);
         m_cr.resize(static_cast<size_t>(m_chromaWidth) * 2);
     }
@@ -35,8 +36,21 @@ void PictureWriter::PrepareEdges(int mcuRow, ComponentRows& rows) const {
 }
 
 void PictureWriter::UpsampleRow(int y, int c, ComponentRows& rows, uint8_t* out) const {
-    const int nearRow = m_sampling == Sampling::YCbCr420 ? y / 2 : y;
+    const bool halfHeight = m_sampling == Sampling::YCbCr420 || m_sampling == Sampling::YCbCr440;
+    const int nearRow = halfHeight ? y / 2 : y;
     const uint8_t* nearSamples = rows.Row(c, nearRow);
+    // The other neighbour: above for even picture rows, below for odd ones; the edge rows
+    // stand in for the rows beyond them.
+    int farRow = y % 2 ? nearRow + 1 : nearRow - 1;
+    farRow = farRow < 0 ? 0 : (farRow >= m_chromaHeight ? m_chromaHeight - 1 : farRow);
+    if (m_sampling == Sampling::YCbCr440) {
+        // Interpolated at any width, as libjpeg-turbo does: 3/4 nearer + 1/4 farther, the
+        // rounding alternating between the two output rows.
+        const uint8_t* farSamples = rows.Row(c, farRow);
+        const int bias = y % 2 ? 2 : 1;
+        for (int x = 0; x < m_width; ++x) out[x] = static_cast<uint8_t>((nearSamples[x] * 3 + farSamples[x] + bias) >> 2);
+        return;
+    }
     if (!m_interpolate) {
         for (int x = 0; x < m_width; ++x) out[x] = nearSamples[x / 2];
         return;
@@ -45,11 +59,18 @@ void PictureWriter::UpsampleRow(int y, int c, ComponentRows& rows, uint8_t* out)
         m_kernels.upsampleH2V1(nearSamples, m_chromaWidth, out);
         return;
     }
-    // The other neighbour: above for even picture rows, below for odd ones; the edge rows
-    // stand in for the rows beyond them.
-    int farRow = y % 2 ? nearRow + 1 : nearRow - 1;
-    farRow = farRow < 0 ? 0 : (farRow >= m_chromaHeight ? m_chromaHeight - 1 : farRow);
     m_kernels.upsampleH2V2(nearSamples, rows.Row(c, farRow), m_chromaWidth, out);
+}
+
+void PictureWriter::WriteRgb(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* out) const {
+    const bool bgra = m_out.format == PixelFormat::Bgra32;
+    const int bytes = bgra ? 4 : 3;
+    for (int x = 0; x < m_width; ++x, out += bytes) {
+        out[0] = blue[x];
+        out[1] = green[x];
+        out[2] = red[x];
+        if (bgra) out[3] = 255;
+    }
 }
 
 uint8_t* PictureWriter::OutputRow(int y) const {
@@ -80,7 +101,10 @@ void PictureWriter::WriteMcuRow(int mcuRow, ComponentRows& rows) {
             cb = m_cb.data();
             cr = m_cr.data();
         }
-        (bgra ? m_kernels.yccToBgra : m_kernels.yccToBgr)(luma, cb, cr, m_width, out);
+        if (m_rgb)
+            WriteRgb(luma, cb, cr, out);
+        else
+            (bgra ? m_kernels.yccToBgra : m_kernels.yccToBgr)(luma, cb, cr, m_width, out);
     }
 }
 

@@ -74,11 +74,16 @@ std::vector<uint8_t> EncodeReference(const Picture& picture, const ReferenceOpti
     info.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&info);
     if (options.grey) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+    if (options.rgb) jpeg_set_colorspace(&info, JCS_RGB);
     jpeg_set_quality(&info, options.quality, TRUE);
     info.optimize_coding = FALSE;
     info.restart_interval = static_cast<unsigned int>(options.restartInterval);
     info.comp_info[0].h_samp_factor = options.grey ? 1 : options.lumaH;
     info.comp_info[0].v_samp_factor = options.grey ? 1 : options.lumaV;
+    for (int c = 1; c < info.num_components; ++c) {
+        info.comp_info[c].h_samp_factor = options.chromaH;
+        info.comp_info[c].v_samp_factor = options.chromaV;
+    }
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(picture.Row(static_cast<int>(info.next_scanline)));

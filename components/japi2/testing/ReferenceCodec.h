@@ -21,12 +21,15 @@ Decoded DecodeReference(const std::vector<uint8_t>& jpeg);
 // DCT (the library's default).
 std::vector<uint8_t> EncodeReference(const Picture& picture, int quality);
 
-// The same with a choice of luma sampling (chroma is always 1 x 1), grey (one component,
-// the picture's luma) and a restart interval in MCUs.
+// The same with a choice of sampling factors, grey (one component, the picture's luma), red,
+// green and blue stored as they are (an Adobe segment with transform 0) and a restart
+// interval in MCUs.
 struct ReferenceOptions {
     int quality = 90;
     int lumaH = 2, lumaV = 2;
+    int chromaH = 1, chromaV = 1;
     bool grey = false;
+    bool rgb = false;
     int restartInterval = 0;
 };
 std::vector<uint8_t> EncodeReference(const Picture& picture, const ReferenceOptions& options);

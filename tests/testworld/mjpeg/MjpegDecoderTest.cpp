@@ -102,6 +102,58 @@ TEST(MjpegDecoderAccuracy, EqualsLibjpegTurboForEverySamplingSizeAndQuality) {
         }
 }
 
+ReferenceOptions Factors(int lumaH, int lumaV, int chromaH, int chromaV, bool rgb = false) {
+    ReferenceOptions o = Turbo(75, lumaH, lumaV);
+    o.chromaH = chromaH;
+    o.chromaV = chromaV;
+    o.rgb = rgb;
+    return o;
+}
+
+// `jpeg` with the component numbers of its frame and scan headers replaced.
+std::vector<uint8_t> Renumbered(std::vector<uint8_t> jpeg, const uint8_t ids[3]) {
+    for (size_t at = 2; at + 4 < jpeg.size() && jpeg[at] == 0xFF;) {
+        const size_t length = static_cast<size_t>(jpeg[at + 2] << 8 | jpeg[at + 3]);
+        if (jpeg[at + 1] == 0xC0)
+            for (int c = 0; c < 3; ++c) jpeg[at + 10 + 3 * c] = ids[c];
+        if (jpeg[at + 1] == 0xDA) {
+            for (int c = 0; c < 3; ++c) jpeg[at + 5 + 2 * c] = ids[c];
+            break;
+        }
+        at += 2 + length;
+    }
+    return jpeg;
+}
+
+// The other ways encoders write each sampling, and colours stored as red, green and blue.
+TEST(MjpegDecoderAccuracy, EqualsLibjpegTurboForEveryWayOfWritingASampling) {
+    const uint8_t numbered[3] = {1, 2, 3}, rgbLetters[3] = {'R', 'G', 'B'};
+    const struct {
+        const char* name;
+        ReferenceOptions options;
+        const uint8_t* ids;  // nullptr: as written
+    } layouts[] = {
+        {"4:4:4 as 1x2", Factors(1, 2, 1, 2), nullptr},
+        {"4:4:4 as 3x1", Factors(3, 1, 3, 1), nullptr},
+        {"4:2:2 as 2x2 / 1x2", Factors(2, 2, 1, 2), nullptr},
+        {"4:2:2 as 4x1 / 2x1", Factors(4, 1, 2, 1), nullptr},
+        {"4:4:0", Factors(1, 2, 1, 1), nullptr},
+        {"4:4:0 as 2x2 / 2x1", Factors(2, 2, 2, 1), nullptr},
+        {"4:4:0 as 1x4 / 1x2", Factors(1, 4, 1, 2), nullptr},
+        {"RGB (Adobe, R G B)", Factors(1, 1, 1, 1, true), nullptr},
+        {"RGB (Adobe only)", Factors(1, 1, 1, 1, true), numbered},
+        {"RGB 4:2:0", Factors(2, 2, 1, 1, true), nullptr},
+        {"YCbCr numbered R G B beside a JFIF segment", Factors(2, 1, 1, 1), rgbLetters},
+    };
+    const int sizes[][2] = {{1, 1}, {2, 3}, {5, 2}, {6, 7}, {17, 17}, {33, 35}, {67, 21}};
+    for (const auto& layout : layouts)
+        for (const auto& size : sizes) {
+            std::vector<uint8_t> jpeg = EncodeReference(MakeCameraPicture(size[0], size[1], 9), layout.options);
+            if (layout.ids) jpeg = Renumbered(jpeg, layout.ids);
+            ExpectSameAsReference(jpeg, std::string(layout.name) + " " + std::to_string(size[0]) + "x" + std::to_string(size[1]));
+        }
+}
+
 TEST(MjpegDecoderAccuracy, RestartIntervalsDecodeAsWithout) {
     const Picture p = MakeCameraPicture(75, 37, 8);
     for (int interval : {1, 2, 7, 200})
@@ -110,6 +162,35 @@ TEST(MjpegDecoderAccuracy, RestartIntervalsDecodeAsWithout) {
             ExpectSameAsReference(jpeg, "interval " + std::to_string(interval) + " luma " +
                                             std::to_string(sampling.first) + "x" + std::to_string(sampling.second));
         }
+}
+
+// Bytes before a restart marker, as a damaged stream may have them: skipped up to the marker
+// wanted, over stuffed bytes, invalid markers and the markers of the restarts before.
+TEST(MjpegDecoderAccuracy, BytesBeforeARestartMarkerAreSkipped) {
+    const std::vector<uint8_t> clean = EncodeReference(MakeCameraPicture(48, 16, 6), Turbo(85, 2, 2, false, 1));
+    const size_t firstRestart = [&] {
+        for (size_t at = clean.size() - 2; at > 2; --at)
+            if (clean[at] == 0xFF && clean[at + 1] == 0xD0) return at;
+        return size_t{0};
+    }();
+    ASSERT_GT(firstRestart, 0u);
+    const std::vector<uint8_t> junks[] = {
+        {0x12},
+        {0x12, 0xFF, 0x00, 0x34, 0xFF, 0x05, 0x56},  // a stuffed byte and an invalid marker
+        {0xFF, 0xD7, 0xFF, 0xD6, 0x00},              // the two restarts before RST0
+        std::vector<uint8_t>(40, 0x5A),              // more than the reader holds
+    };
+    for (const auto& junk : junks) {
+        std::vector<uint8_t> jpeg = clean;
+        jpeg.insert(jpeg.begin() + static_cast<ptrdiff_t>(firstRestart), junk.begin(), junk.end());
+        ExpectSameAsReference(jpeg, "junk of " + std::to_string(junk.size()) + " bytes starting " + std::to_string(junk[0]));
+    }
+    // A later restart in place of the one wanted: libjpeg-turbo guesses, this decoder refuses.
+    std::vector<uint8_t> skipped = clean;
+    skipped[firstRestart + 1] = 0xD1;
+    DecodeError error;
+    DecodeToPicture(skipped, KernelPath::Auto, &error);
+    EXPECT_EQ(error, DecodeError::CorruptData);
 }
 
 // Motion JPEG frames often leave out the Huffman tables when they are the standard ones.
@@ -169,6 +250,8 @@ TEST(MjpegDecoderOutput, HeaderReaderGivesSizeAndSampling) {
     } cases[] = {{Turbo(75, 1, 1), Sampling::YCbCr444},
                  {Turbo(75, 2, 1, false, 4), Sampling::YCbCr422},
                  {Turbo(75, 2, 2), Sampling::YCbCr420},
+                 {Factors(2, 2, 1, 2), Sampling::YCbCr422},
+                 {Factors(2, 2, 2, 1), Sampling::YCbCr440},
                  {Turbo(75, 1, 1, true), Sampling::Grey}};
     for (const auto& c : cases) {
         const auto jpeg = EncodeReference(p, c.options);
@@ -190,11 +273,15 @@ TEST(MjpegDecoderOutput, RefusesABufferThatCannotHoldThePicture) {
     } cases[] = {{buffer.size() - 1, 60, PixelFormat::Bgr24},
                  {buffer.size(), 59, PixelFormat::Bgr24},
                  {buffer.size(), 60, PixelFormat::Bgra32},
-                 {buffer.size(), SIZE_MAX / 4, PixelFormat::Bgr24}};
+                 {buffer.size(), SIZE_MAX / 4, PixelFormat::Bgr24},
+                 {SIZE_MAX, SIZE_MAX / 9, PixelFormat::Bgr24}};  // 9 rows of the stride and one more: past SIZE_MAX
     for (const auto& c : cases) {
         const OutputImage out{c.format, buffer.data(), c.size, c.stride, false};
         EXPECT_EQ(Decode(jpeg.data(), jpeg.size(), out).error, DecodeError::BufferTooSmall) << c.size << " " << c.stride;
     }
+    // A size that would not fit a size_t is no size at all, however large the buffer claims to be.
+    EXPECT_EQ(RequiredSize(20, 10, PixelFormat::Bgr24, SIZE_MAX / 9), 0u);
+    EXPECT_EQ(RequiredSize(20, 10, PixelFormat::Bgr24, SIZE_MAX / 10), SIZE_MAX / 10 * 9 + 60);
     const OutputImage none{PixelFormat::Bgr24, nullptr, buffer.size(), 60, false};
     EXPECT_EQ(Decode(jpeg.data(), jpeg.size(), none).error, DecodeError::BufferTooSmall);
 }
