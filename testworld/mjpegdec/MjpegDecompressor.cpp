@@ -3,7 +3,7 @@
 #include <uuids.h>
 #include <vfwmsgs.h>
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "components/filterkit/SampleProperties.h"
 #include "framework/ComPtr.h"
@@ -13,8 +13,23 @@ namespace {
 
 using filterkit::MediaType;
 
+// The picture's height, whichever way the rows go; 0 for a height no picture can have
+// (the most negative LONG included, which has no positive counterpart).
+int PictureHeight(LONG height) {
+    return height != 0 && height >= -mjpeg::kMaxDimension && height <= mjpeg::kMaxDimension
+               ? static_cast<int>(height < 0 ? -height : height)
+               : 0;
+}
+
+// A size the decoder takes: within its limits a side and in pixels.
 bool IsPictureSize(LONG width, LONG height) {
-    return width > 0 && height != 0 && width <= mjpeg::kMaxDimension && std::labs(height) <= mjpeg::kMaxDimension;
+    const int rows = PictureHeight(height);
+    return width > 0 && width <= mjpeg::kMaxDimension && rows > 0 && int64_t{width} * rows <= mjpeg::kMaxPixels;
+}
+
+// The bytes of one picture of an RGB type: its stated image size, or rows of the stride.
+size_t PictureBytes(const BITMAPINFOHEADER& bmi, const mjpeg::OutputImage& image) {
+    return bmi.biSizeImage ? bmi.biSizeImage : image.stride * static_cast<size_t>(PictureHeight(bmi.biHeight));
 }
 
 size_t Stride(int width, mjpeg::PixelFormat format) {
@@ -32,10 +47,11 @@ bool OutputImageOf(const AM_MEDIA_TYPE& mt, int width, int height, mjpeg::Output
         image.format = mjpeg::PixelFormat::Bgr24;
     else
         return false;
-    if (bmi.biWidth != width || std::labs(bmi.biHeight) != height) return false;
+    if (bmi.biWidth != width || PictureHeight(bmi.biHeight) != height) return false;
     image.stride = Stride(width, image.format);
     image.bottomUp = bmi.biHeight > 0;
-    return true;
+    // The stated image size must hold the picture the decoder writes.
+    return !bmi.biSizeImage || bmi.biSizeImage >= mjpeg::RequiredSize(width, height, image.format, image.stride);
 }
 
 // RGB32 (index 0) or RGB24 (index 1), bottom-up, of the input's size and frame rate.
@@ -67,20 +83,33 @@ DecompressorInput::DecompressorInput(MjpegDecompressor& filter)
 
 HRESULT DecompressorInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
     const VIDEOINFOHEADER* vih = filterkit::VideoInfo(mt);
-    return mt.majortype == MEDIATYPE_Video && mt.subtype == MEDIASUBTYPE_MJPG && vih &&
-                   IsPictureSize(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight)
-               ? S_OK
-               : S_FALSE;
+    if (mt.majortype != MEDIATYPE_Video || mt.subtype != MEDIASUBTYPE_MJPG || !vih ||
+        !IsPictureSize(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight))
+        return S_FALSE;
+    // Once connected, a new type (QueryAccept, or a type carried by a sample) must keep the
+    // frame size: the output and its buffers are of that size.
+    if (IsConnected() && (vih->bmiHeader.biWidth != m_decompressor.Width() ||
+                          PictureHeight(vih->bmiHeader.biHeight) != m_decompressor.Height()))
+        return S_FALSE;
+    return S_OK;
 }
 
 HRESULT DecompressorInput::OnConnected() {
     const BITMAPINFOHEADER& bmi = filterkit::VideoInfo(m_type.Get())->bmiHeader;
-    m_decompressor.SetInputSize(bmi.biWidth, static_cast<int>(std::labs(bmi.biHeight)));
+    m_decompressor.SetInputSize(bmi.biWidth, PictureHeight(bmi.biHeight));
     ReconnectOutputIfRefused();
     return S_OK;
 }
 
-HRESULT DecompressorInput::Transform(IMediaSample* sample) { return m_decompressor.Process(sample); }
+HRESULT DecompressorInput::Transform(IMediaSample* sample) {
+    AM_MEDIA_TYPE* changed = nullptr;
+    if (sample->GetMediaType(&changed) == S_OK && changed) {
+        const bool accepted = CheckMediaType(*changed) == S_OK;
+        filterkit::DeleteMediaType(changed);
+        if (!accepted) return VFW_E_INVALIDMEDIATYPE;
+    }
+    return m_decompressor.Process(sample);
+}
 
 // ---- output pin ----
 
@@ -104,6 +133,7 @@ HRESULT DecompressorOutput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
 
 HRESULT DecompressorOutput::OnConnected() {
     OutputImageOf(m_type.Get(), m_decompressor.Width(), m_decompressor.Height(), m_image);
+    m_imageBytes = PictureBytes(filterkit::VideoInfo(m_type.Get())->bmiHeader, m_image);
     return S_OK;
 }
 
@@ -111,8 +141,7 @@ void DecompressorOutput::GetBufferProperties(ALLOCATOR_PROPERTIES& props) {
     mjpeg::OutputImage image;
     OutputImageOf(m_type.Get(), m_decompressor.Width(), m_decompressor.Height(), image);
     if (props.cBuffers < 2) props.cBuffers = 2;
-    const auto bytes = static_cast<long>(
-        mjpeg::RequiredSize(m_decompressor.Width(), m_decompressor.Height(), image.format, image.stride));
+    const auto bytes = static_cast<long>(PictureBytes(filterkit::VideoInfo(m_type.Get())->bmiHeader, image));
     if (props.cbBuffer < bytes) props.cbBuffer = bytes;
 }
 
@@ -138,8 +167,13 @@ void MjpegDecompressor::OnStopStreaming() { m_output.Inactive(); }
 HRESULT MjpegDecompressor::Process(IMediaSample* sample) {
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data)) || !data) return E_POINTER;
-    const long bytes = sample->GetActualDataLength();
+    // Never more than the buffer holds, whatever length the sample states.
+    const long stated = sample->GetActualDataLength(), capacity = sample->GetSize();
+    const long bytes = stated < capacity ? stated : capacity;
     if (bytes <= 0 || !m_output.IsConnected()) return S_OK;
+    // A frame of another size is dropped before it costs a buffer or a decode.
+    const mjpeg::DecodeResult header = mjpeg::ReadJpegInfo(data, static_cast<size_t>(bytes));
+    if (!header.Ok() || header.info.width != m_width || header.info.height != m_height) return S_OK;
     IMemAllocator* allocator = m_output.Allocator();
     if (!allocator) return VFW_E_NO_ALLOCATOR;
     ComPtr<IMediaSample> out;
@@ -148,9 +182,9 @@ HRESULT MjpegDecompressor::Process(IMediaSample* sample) {
     mjpeg::OutputImage image = m_output.Image();
     if (FAILED(out->GetPointer(&image.data)) || !image.data) return E_POINTER;
     image.size = static_cast<size_t>(out->GetSize());
-    const mjpeg::DecodeResult result = mjpeg::Decode(data, static_cast<size_t>(bytes), image);
-    if (!result.Ok() || result.info.width != m_width || result.info.height != m_height) return S_OK;  // dropped
-    out->SetActualDataLength(static_cast<long>(mjpeg::RequiredSize(m_width, m_height, image.format, image.stride)));
+    if (image.size < m_output.ImageBytes()) return S_OK;
+    if (!mjpeg::Decode(data, static_cast<size_t>(bytes), image).Ok()) return S_OK;  // dropped
+    out->SetActualDataLength(static_cast<long>(m_output.ImageBytes()));
     filterkit::CopySampleProperties(sample, out.Get());
     return m_output.Deliver(out.Get());
 }

@@ -3,8 +3,8 @@
 // in, RGB32 or RGB24 out (bottom-up, or top-down when downstream asks for it), every frame
 // decoded by our own decoder. It is registered under the class of the system's MJPEG
 // decompressor in the programs' private Wine prefixes only; users' Windows has its own.
-// A frame that does not decode, or decodes to another size than the connection's, is
-// dropped: a camera's next frame is a new picture.
+// A frame that does not decode, or is of another size than the connection's, is dropped: a
+// camera's next frame is a new picture. A new input type of another frame size is refused.
 #include <windows.h>
 #include <strmif.h>
 
@@ -37,6 +37,8 @@ public:
     HRESULT GetMediaType(int index, filterkit::MediaType& out) override;
     // The decoder's view of a buffer of the connected type (data and size left empty).
     const mjpeg::OutputImage& Image() const { return m_image; }
+    // The bytes of one picture of the connected type: each output sample's length.
+    size_t ImageBytes() const { return m_imageBytes; }
 
 protected:
     void GetBufferProperties(ALLOCATOR_PROPERTIES& props) override;
@@ -45,6 +47,7 @@ protected:
 private:
     MjpegDecompressor& m_decompressor;
     mjpeg::OutputImage m_image;
+    size_t m_imageBytes = 0;
 };
 
 class MjpegDecompressor final : public filterkit::BaseFilter {

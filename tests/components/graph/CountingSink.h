@@ -57,6 +57,7 @@ public:
     IPin* PinAt(int index) override { return index == 0 ? &m_pin : nullptr; }
 
     long Received() const { return m_pin.received; }
+    long LastLength() const { return m_pin.lastLength; }
     long BuffersFromOwnAllocator() const { return m_pin.allocator ? m_pin.allocator->buffers.load() : 0; }
 
 private:
@@ -86,10 +87,12 @@ private:
         STDMETHODIMP Receive(IMediaSample* sample) override {
             if (!sample) return E_POINTER;
             if (m_filter.State() == State_Stopped) return VFW_E_WRONG_STATE;
+            lastLength = sample->GetActualDataLength();
             ++received;
             return S_OK;
         }
         std::atomic<long> received{0};
+        std::atomic<long> lastLength{0};
         ComPtr<CountingAllocator> allocator;
     };
 

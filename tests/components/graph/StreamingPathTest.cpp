@@ -2,7 +2,11 @@
 // the renderer without a buffer of the effect's own (no copy); RGB24 is converted into one.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <vector>
+
 #include "components/filterkit/MediaType.h"
+#include "testworld/camera/MjpegPicture.h"
 #include "tests/components/graph/CountingSink.h"
 #include "tests/components/support/ComponentWorld.h"
 
@@ -135,6 +139,177 @@ TEST(DecompressorTest, FramesThatDoNotDecodeAreDroppedAndTheStreamGoesOn) {
         graph.Reset();
         EXPECT_EQ(DecompressorDll().LiveObjects(), 0);
     }
+    EXPECT_EQ(DecompressorDll().Unregister(), S_OK);
+}
+
+// A sample whose buffer ends where a no-access page begins, so that reading one byte past it
+// faults; its stated length and its media type are the test's to choose.
+class GuardedSample final : public IMediaSample {
+public:
+    GuardedSample(const std::vector<uint8_t>& bytes, long statedLength, const AM_MEDIA_TYPE* type)
+        : m_size(static_cast<long>(bytes.size())), m_stated(statedLength), m_type(type) {
+        SYSTEM_INFO system;
+        ::GetSystemInfo(&system);
+        const size_t page = system.dwPageSize, dataPages = (bytes.size() + page - 1) / page * page;
+        m_base = static_cast<BYTE*>(::VirtualAlloc(nullptr, dataPages + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        ::VirtualProtect(m_base + dataPages, page, PAGE_NOACCESS, &old);
+        m_data = m_base + dataPages - bytes.size();
+        std::copy(bytes.begin(), bytes.end(), m_data);
+    }
+    ~GuardedSample() { ::VirtualFree(m_base, 0, MEM_RELEASE); }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IMediaSample ? static_cast<IMediaSample*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetPointer(BYTE** data) override { *data = m_data; return S_OK; }
+    STDMETHODIMP_(long) GetSize() override { return m_size; }
+    STDMETHODIMP GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return VFW_E_SAMPLE_TIME_NOT_SET; }
+    STDMETHODIMP SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return S_OK; }
+    STDMETHODIMP IsSyncPoint() override { return S_OK; }
+    STDMETHODIMP SetSyncPoint(BOOL) override { return S_OK; }
+    STDMETHODIMP IsPreroll() override { return S_FALSE; }
+    STDMETHODIMP SetPreroll(BOOL) override { return S_OK; }
+    STDMETHODIMP_(long) GetActualDataLength() override { return m_stated; }
+    STDMETHODIMP SetActualDataLength(long) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** type) override {
+        *type = m_type ? filterkit::MediaType(*m_type).NewCopy() : nullptr;
+        return m_type ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    STDMETHODIMP IsDiscontinuity() override { return S_FALSE; }
+    STDMETHODIMP SetDiscontinuity(BOOL) override { return S_OK; }
+    STDMETHODIMP GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
+    STDMETHODIMP SetMediaTime(LONGLONG*, LONGLONG*) override { return S_OK; }
+
+private:
+    BYTE* m_base = nullptr;
+    BYTE* m_data = nullptr;
+    long m_size, m_stated;
+    const AM_MEDIA_TYPE* m_type;
+};
+
+// Samples and types as an upstream filter may hand them over, to a decompressor connected
+// at the camera's first size: only whole frames of that size come out, each the output
+// type's image size long; nothing is read past a sample's buffer; a type of another frame
+// size is refused, before connection only sizes beyond the decoder's limits are.
+TEST(DecompressorTest, SamplesAndTypesAreHeldToTheConnection) {
+    ASSERT_EQ(DecompressorDll().Register(), S_OK);
+    ComPtr<IBaseFilter> spare;
+    ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, spare.PutVoid()), S_OK);
+    {
+        CameraSettings settings;
+        settings.Set(L"Formats", L"MJPG");
+        ComPtr<IGraphBuilder> graph;
+        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
+                  S_OK);
+        ComPtr<IBaseFilter> source = BindVirtualCamera(), decoder, renderer;
+        ASSERT_TRUE(source);
+        ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, decoder.PutVoid()),
+                  S_OK);
+        CountingSink* sink = new CountingSink();
+        renderer.Attach(sink);
+        ASSERT_EQ(graph->AddFilter(source.Get(), L"Video Capture"), S_OK);
+        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"Decompressor"), S_OK);
+        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"Sink"), S_OK);
+        ComPtr<IPin> input = FindPin(decoder.Get(), PINDIR_INPUT, 0);
+        ASSERT_EQ(graph->Connect(FindPin(source.Get(), PINDIR_OUTPUT, 0).Get(), input.Get()), S_OK);
+        ASSERT_EQ(graph->Connect(FindPin(decoder.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(renderer.Get(), PINDIR_INPUT, 0).Get()),
+                  S_OK);
+        filterkit::MediaType connected;
+        ASSERT_EQ(input->ConnectionMediaType(connected.Raw()), S_OK);
+        const BITMAPINFOHEADER& bmi = filterkit::VideoInfo(connected.Get())->bmiHeader;
+        const int width = bmi.biWidth, height = bmi.biHeight < 0 ? -bmi.biHeight : bmi.biHeight;
+        const auto resized = [&](LONG w, LONG h) {
+            filterkit::MediaType type(connected.Get());
+            VIDEOINFOHEADER vih = *filterkit::VideoInfo(connected.Get());
+            vih.bmiHeader.biWidth = w;
+            vih.bmiHeader.biHeight = h;
+            type.SetFormat(FORMAT_VideoInfo, &vih, sizeof vih);
+            return type;
+        };
+        const filterkit::MediaType same = resized(width, height), wider = resized(width * 2, height),
+                                   taller = resized(width, height * 2), flipped = resized(width, -height),
+                                   lowest = resized(width, LONG_MIN);
+        const struct {
+            const filterkit::MediaType* type;
+            HRESULT connected;  // QueryAccept while connected
+        } types[] = {{&same, S_OK}, {&flipped, S_OK}, {&wider, S_FALSE}, {&taller, S_FALSE}, {&lowest, S_FALSE}};
+        for (const auto& t : types) EXPECT_EQ(input->QueryAccept(&t.type->Get()), t.connected);
+
+        camera::MjpegPicture pictures;
+        const auto frame = [&](int w, int h) {
+            std::vector<uint8_t> bytes(camera::MjpegFrameBound(w, h));
+            bytes.resize(pictures.Render(w, h, 3, bytes.data(), bytes.size()));
+            return bytes;
+        };
+        const std::vector<uint8_t> whole = frame(width, height), other = frame(width * 2, height);
+        const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() / 2));
+        const long full = static_cast<long>(whole.size());
+        const struct {
+            const char* name;
+            const std::vector<uint8_t>* bytes;
+            long stated;
+            const filterkit::MediaType* type;
+            HRESULT result;
+            bool delivered;
+        } samples[] = {
+            {"a whole frame", &whole, full, nullptr, S_OK, true},
+            {"length 0", &whole, 0, nullptr, S_OK, false},
+            {"a negative length", &whole, -1, nullptr, S_OK, false},
+            {"a whole frame stated longer than its buffer", &whole, full + 65536, nullptr, S_OK, true},
+            {"half a frame stated whole", &cut, full, nullptr, S_OK, false},
+            {"a frame of another size", &other, static_cast<long>(other.size()), nullptr, S_OK, false},
+            {"a frame carrying the connection's type", &whole, full, &same, S_OK, true},
+            {"a frame carrying a type of another size", &whole, full, &wider, VFW_E_INVALIDMEDIATYPE, false},
+        };
+        ComPtr<IMemInputPin> memInput;
+        ASSERT_EQ(input->QueryInterface(IID_IMemInputPin, memInput.PutVoid()), S_OK);
+        ComPtr<IMediaControl> control;
+        ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
+        ASSERT_TRUE(SUCCEEDED(control->Pause()));  // the camera sends nothing until it runs
+        for (const auto& c : samples) {
+            GuardedSample sample(*c.bytes, c.stated, c.type ? &c.type->Get() : nullptr);
+            const long before = sink->Received();
+            EXPECT_EQ(memInput->Receive(&sample), c.result) << c.name;
+            EXPECT_EQ(sink->Received() - before, c.delivered ? 1 : 0) << c.name;
+            if (c.delivered) {
+                EXPECT_EQ(sink->LastLength(), width * 4 * height) << c.name << ": an RGB32 picture";
+            }
+        }
+        EXPECT_EQ(control->Stop(), S_OK);
+        control.Reset();
+        memInput.Reset();
+        input.Reset();
+        renderer.Reset();
+        decoder.Reset();
+        source.Reset();
+        graph.Reset();
+    }
+    // Unconnected: any size within the decoder's limits, by side and by pixels.
+    ComPtr<IPin> free = FindPin(spare.Get(), PINDIR_INPUT, 0);
+    const struct {
+        LONG width, height;
+        HRESULT result;
+    } limits[] = {{8192, 8192, S_OK}, {8192, -8192, S_OK}, {8192, 8193, S_FALSE}, {16384, 4096, S_OK},
+                  {16385, 2, S_FALSE}, {2, -16385, S_FALSE}, {2, LONG_MIN, S_FALSE}, {0, 2, S_FALSE}};
+    for (const auto& l : limits) {
+        VIDEOINFOHEADER vih{};
+        vih.bmiHeader.biSize = sizeof vih.bmiHeader;
+        vih.bmiHeader.biWidth = l.width;
+        vih.bmiHeader.biHeight = l.height;
+        filterkit::MediaType type;
+        type.Raw()->majortype = MEDIATYPE_Video;
+        type.Raw()->subtype = MEDIASUBTYPE_MJPG;
+        type.SetFormat(FORMAT_VideoInfo, &vih, sizeof vih);
+        EXPECT_EQ(free->QueryAccept(&type.Get()), l.result) << l.width << " x " << l.height;
+    }
+    free.Reset();
+    spare.Reset();
+    EXPECT_EQ(DecompressorDll().LiveObjects(), 0);
     EXPECT_EQ(DecompressorDll().Unregister(), S_OK);
 }
 
