@@ -36,6 +36,8 @@ public:
     virtual void TakePhoto() = 0;
     virtual void SaveSettings() = 0;
     virtual void HandleGraphEvents() = 0;
+    // Places the video window anew, after the camera window moved to another DPI.
+    virtual void PlaceVideo() = 0;
     // Ends the program (the camera window is gone).
     virtual void Quit() = 0;
 

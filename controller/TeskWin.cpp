@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/CameraView.h"
+#include "window/FrameLayout.h"
 
 namespace {
 constexpr wchar_t kCaption[] = L"Delm Halvo";
@@ -129,8 +130,10 @@ LRESULT CTeskWin::OnPowerBroadcast(WPARAM wParam, LPARAM) {
 }
 
 void CTeskWin::PlaceVideo() {
-    const picture::Placement& video = picture::OfSetting(m_nResolution).video;
-    m_lib.SetVideoRect(video.left, video.top, video.width, video.height);
+    const CameraView* view = TeskApp().View();
+    const display::Rect video =
+        frame_layout::Video(picture::OfSetting(m_nResolution).video, view ? view->Dpi() : display::kDesignDpi);
+    m_lib.SetVideoRect(video.left, video.top, video.Width(), video.Height());
 }
 
 void CTeskWin::SelectResolution(int resolution) {

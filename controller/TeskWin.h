@@ -41,7 +41,7 @@ public:
 
     // Restarts at the current size; seven attempts a second apart, then m_bNoVideo = 1.
     void RecoverPreview();
-    void PlaceVideo();
+    void PlaceVideo() override;
     int LoadSettings();
 
     // GraphEventHandler

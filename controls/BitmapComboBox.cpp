@@ -1,5 +1,6 @@
 #include "controls/BitmapComboBox.h"
 
+#include "controls/DisplayScale.h"
 #include "controls/HoverTracking.h"
 #include "framework/Handles.h"
 
@@ -24,8 +25,18 @@ const MessageMap* CBitmapComboBox::GetMessageMap() const {
 }
 
 void CBitmapComboBox::MeasureItem(MEASUREITEMSTRUCT* item) {
-    item->itemWidth = kItemWidth;
-    item->itemHeight = kItemHeight;
+    item->itemWidth = static_cast<UINT>(display::Scaled(kItemWidth, m_nDpi));
+    item->itemHeight = static_cast<UINT>(display::Scaled(kItemHeight, m_nDpi));
+}
+
+void CBitmapComboBox::SetDpi(int dpi) {
+    m_nDpi = dpi;
+    const int height = display::Scaled(kItemHeight, dpi);
+    SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);  // the closed box
+    SendMessage(CB_SETITEMHEIGHT, 0, height);                        // the list's items
+    const display::Rect text = display::Scaled(display::Rect{3, 3, 66, 27}, dpi);
+    m_rcText = RECT{text.left, text.top, text.right, text.bottom};
+    Invalidate();
 }
 
 void CBitmapComboBox::DrawFace(HDC dc, HBITMAP face) {

@@ -14,6 +14,7 @@ public:
     static constexpr COLORREF kListColour = RGB(187, 197, 199);
     static constexpr UINT_PTR kHoverTimer = 1000;
     static constexpr UINT kHoverTimerMs = 200;
+    // At 96 DPI; the box scales them to its DPI.
     static constexpr int kItemWidth = 86;
     static constexpr int kItemHeight = 24;
 
@@ -21,6 +22,11 @@ public:
     HBITMAP m_hBitmapNormal = nullptr;
     HBITMAP m_hBitmapHover = nullptr;
     RECT m_rcText{3, 3, 66, 27};
+    // The DPI the box is shown at, set by the owner before the box is created.
+    int m_nDpi = 96;
+
+    // The box moved to another DPI: its items' heights and text place follow.
+    void SetDpi(int dpi);
 
     BOOL IsHovering() const { return m_bHovering; }
 

@@ -4,6 +4,7 @@
 
 #include "framework/WinApp.h"
 #include "controls/HoverFrame.h"
+#include "controls/Skin.h"
 
 const MessageMap* CHoverButton::GetMessageMap() const {
     using Self = CHoverButton;
@@ -17,9 +18,9 @@ const MessageMap* CHoverButton::GetMessageMap() const {
     return &map;
 }
 
-BOOL CHoverButton::LoadStrip(UINT bitmapId, int x, int y, int regionWidth, int regionHeight) {
-    m_strip.Reset(static_cast<HBITMAP>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
-                                                    0, 0, LR_LOADMAP3DCOLORS)));
+BOOL CHoverButton::LoadStrip(UINT bitmapId, int x, int y, int regionWidth, int regionHeight, int dpi) {
+    m_strip = LoadSkin(AfxGetInstanceHandle(), static_cast<int>(bitmapId), dpi, m_bSixFrames ? 6 : 4,
+                       LR_LOADMAP3DCOLORS);
     BITMAP size{};
     if (m_strip && ::GetObjectW(m_strip.Get(), sizeof(size), &size)) {
         m_nFrameHeight = size.bmHeight;

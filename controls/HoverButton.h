@@ -13,9 +13,9 @@ public:
     // The latched state the face shows; set by the owner.
     BOOL m_bOn = FALSE;
 
-    // Loads the strip (bitmap resource `bitmapId`), places the button at (x, y) with the
-    // size of one frame and shapes it to (0, 0, regionWidth, regionHeight). Returns 1.
-    BOOL LoadStrip(UINT bitmapId, int x, int y, int regionWidth, int regionHeight);
+    // Loads the strip (bitmap resource `bitmapId`) for `dpi`, places the button at (x, y)
+    // with the size of one frame and shapes it to (0, 0, regionWidth, regionHeight). Returns 1.
+    BOOL LoadStrip(UINT bitmapId, int x, int y, int regionWidth, int regionHeight, int dpi = 96);
 
     BOOL IsHovering() const { return m_bHovering; }
     int FrameWidth() const { return m_nFrameWidth; }

@@ -1,8 +1,13 @@
 #!/usr/bin/env python3
 """Draws the bitmaps of the camera program and of the camera button utility and writes
-them as uncompressed 24-bit BMP files (bottom-up, no colour table) into resources/bitmaps/.
+them as uncompressed 24-bit BMP files (bottom-up, no colour table) into
+resources/bitmaps/100, 150 and 200: one set for each display scale the programs load.
 Run it from the repository root to remake them all:
     python3 resources/make_bitmaps.py
+
+Every drawing is in the 96-DPI design's pixels; a set at another scale draws the same
+shapes at that scale. Sizes and places are scaled as the programs scale them
+(controls/DisplayScale.h: each coordinate times DPI / 96, halves rounded away from zero).
 
 Everything is drawn by the small rasteriser below (shapes are inside-tests, anti-aliased
 by supersampling), so the output is the same on every run. To change the look, start
@@ -44,6 +49,13 @@ PANEL_EDGE = (128, 137, 150)
 SS = 4                             # supersampling per axis (SS x SS samples per pixel)
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "bitmaps")
+SETS = (96, 144, 192)              # the DPIs of the sets: 100, 150 and 200 %
+DPI = 96                           # the set being drawn
+
+
+def px(v):
+    """A design coordinate in the pixels of the set being drawn, as the programs round it."""
+    return (abs(v) * DPI + 48) // 96 * (1 if v >= 0 else -1)
 
 
 # ---------------------------------------------------------------- rasteriser
@@ -143,38 +155,51 @@ def mix(a, b, t):
 
 
 class Canvas:
-    def __init__(self, w, h, bg=WHITE):
-        self.w, self.h = w, h
-        self.px = [[list(bg) for _ in range(w)] for _ in range(h)]
+    """A picture of w x h design pixels, held in the pixels of the set being drawn (or of
+    exactly `pixels` = (width, height)). Shapes and colours take design coordinates."""
+
+    def __init__(self, w, h, bg=WHITE, pixels=None):
+        self.w, self.h = pixels or (px(w), px(h))
+        self.z = DPI / 96.0
+        self.dw, self.dh = self.w / self.z, self.h / self.z   # the size in design pixels
+        self.px = [[list(bg) for _ in range(self.w)] for _ in range(self.h)]
 
     def fill(self, shape, colour, alpha=1.0, ss=SS):
         """Paints the shape; colour is an RGB tuple or a function (x, y) -> RGB."""
         paint = colour if callable(colour) else (lambda x, y: colour)
-        b = shape.box
-        for j in range(max(int(math.floor(b[1])), 0), min(int(math.ceil(b[3])), self.h)):
-            for i in range(max(int(math.floor(b[0])), 0), min(int(math.ceil(b[2])), self.w)):
-                hits = sum(shape.test(i + (a + 0.5) / ss, j + (c + 0.5) / ss)
+        b, z = shape.box, self.z
+        for j in range(max(int(math.floor(b[1] * z)), 0), min(int(math.ceil(b[3] * z)), self.h)):
+            for i in range(max(int(math.floor(b[0] * z)), 0), min(int(math.ceil(b[2] * z)), self.w)):
+                hits = sum(shape.test((i + (a + 0.5) / ss) / z, (j + (c + 0.5) / ss) / z)
                            for a in range(ss) for c in range(ss))
                 if hits:
                     k = alpha * hits / (ss * ss)
-                    p, q = self.px[j][i], paint(i + 0.5, j + 0.5)
+                    p, q = self.px[j][i], paint((i + 0.5) / z, (j + 0.5) / z)
                     for n in range(3):
                         p[n] += (q[n] - p[n]) * k
 
     def gradient(self, top, bottom, y0=0, y1=None):
-        """Fills every row with a vertical gradient (no anti-aliasing needed)."""
-        colour = vgrad(top, bottom, y0, self.h - 1 if y1 is None else y1)
+        """Fills every row with a vertical gradient (no anti-aliasing needed); y0 and y1
+        in design pixels, by default the first and the last row."""
+        colour = vgrad(top, bottom, y0, (self.h - 1) / self.z if y1 is None else y1)
         for j in range(self.h):
-            c = colour(0, j)
+            c = colour(0, (j + 0.5) / self.z - 0.5)
             self.px[j] = [list(c) for _ in range(self.w)]
 
+    def rows(self, first, last, colour):
+        """Paints the pixel rows that design rows first .. last - 1 cover."""
+        for j in range(px(first), px(last)):
+            self.px[j] = [list(colour) for _ in range(self.w)]
+
     def paste(self, other, x, y):
+        """Copies `other` with its top left corner at pixel (x, y)."""
         for j in range(other.h):
             for i in range(other.w):
                 self.px[y + j][x + i] = list(other.px[j][i])
 
     def crop(self, x, y, w, h):
-        c = Canvas(w, h)
+        """The pixels from (x, y), w x h, in pixels of this set."""
+        c = Canvas(0, 0, pixels=(w, h))
         c.px = [[list(p) for p in row[x:x + w]] for row in self.px[y:y + h]]
         return c
 
@@ -187,10 +212,12 @@ class Canvas:
                                int(round(min(max(r, 0), 255)))))
             data += b"\0" * (stride - self.w * 3)
         head = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-        with open(os.path.join(OUT, name), "wb") as f:
+        folder = os.path.join(OUT, str(DPI * 100 // 96))
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, name), "wb") as f:
             f.write(b"BM" + struct.pack("<IHHI", 14 + len(head) + len(data), 0, 0, 14 + len(head)))
             f.write(head + data)
-        print("%-28s %3d x %d" % (name, self.w, self.h))
+        print("%3d%% %-28s %4d x %d" % (DPI * 100 // 96, name, self.w, self.h))
 
 
 # ---------------------------------------------------------------- glyphs
@@ -315,8 +342,8 @@ def logo():
 # ---------------------------------------------------------------- camera window buttons
 def face(c, state, x0=1, y0=1, x1=None, y1=None, r=4.0):
     """Rounded button face with a 1-px border; `state` is normal, hover, pressed or disabled."""
-    x1 = c.w - 1 if x1 is None else x1
-    y1 = c.h - 1 if y1 is None else y1
+    x1 = c.dw - 1 if x1 is None else x1
+    y1 = c.dh - 1 if y1 is None else y1
     fill, edge = {"normal": (FACE, BORDER), "hover": (FACE_HOVER, BORDER_HOVER),
                   "pressed": (FACE_PRESSED, BORDER_PRESSED), "disabled": (FACE_OFF, BORDER_OFF)}[state]
     if state in ("normal", "hover"):              # soft shadow under a raised face
@@ -369,14 +396,15 @@ def resolution_list():
 def thumbnail_strip():
     c = Canvas(642, 75)
     c.gradient(THUMBS[0], THUMBS[1])
-    c.px[0] = [list(THUMBS_LINE) for _ in range(c.w)]
-    c.px[1] = [list(mix(THUMBS[0], WHITE, 0.10)) for _ in range(c.w)]
+    c.rows(0, 1, THUMBS_LINE)
+    c.rows(1, 2, mix(THUMBS[0], WHITE, 0.10))
     return c
 
 
 def selection_frame(strip):
-    # Drawn behind the selected thumbnail (which covers x 5..85, y 5..65) at strip y 3.
-    c = strip.crop(6, 3, 90, 70)
+    # Drawn behind the selected thumbnail (which covers x 5..85, y 5..65) at window
+    # (6, 520), where the strip starts at y 517: its background is the strip's there.
+    c = strip.crop(px(6), px(520) - px(517), px(90), px(70))
     c.fill(frame(0, 0, 90, 70, 7, 1.5), SELECTION, 0.35)      # outer glow
     c.fill(frame(1, 1, 89, 69, 6, 3), SELECTION)              # accent border
     c.fill(frame(1, 1, 89, 69, 6, 1), mix(SELECTION, WHITE, 0.35), 0.7)
@@ -429,12 +457,12 @@ def tile(c, style, d=0):
 def strip(panel_canvas, name, frames):
     """Writes a strip of 24 x 24 frames over the panel colours; frames = [(style, draw)]."""
     bx, by = BUTTONS[name.split("_", 1)[1]]
-    out = Canvas(24 * len(frames), 24)
+    out = Canvas(0, 0, pixels=(px(24) * len(frames), px(24)))
     for k, (style, draw) in enumerate(frames):
-        c = panel_canvas.crop(bx, by, 24, 24)
+        c = panel_canvas.crop(px(bx), px(by), px(24), px(24))
         tile(c, style)
         draw(c, 1 if "pressed" in style else 0)
-        out.paste(c, 24 * k, 0)
+        out.paste(c, px(24) * k, 0)
     out.save(name + ".bmp")
 
 
@@ -467,7 +495,12 @@ def setting_buttons(p):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
+    global DPI
+    for DPI in SETS:
+        draw_set()
+
+
+def draw_set():
     logo()
     capture_buttons()
     delete_buttons()

@@ -95,11 +95,12 @@ restore_world() {
 }
 
 # Xvfb picks a free display itself (-displayfd) and reports it once it listens: worlds that
-# start at the same moment can never pick the same one.
+# start at the same moment can never pick the same one. The screen is large enough for the
+# camera window at 200 % (1280 x 1200 and its caption).
 start_xvfb() {
   local reported=$world/xvfb.display
   rm -f "$reported"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$reported" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$reported" >/dev/null 2>&1 &
   echo $! >"$world/xvfb.pid"
   for _ in $(seq 100); do
     if [[ -s $reported ]]; then

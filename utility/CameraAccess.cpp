@@ -231,7 +231,7 @@ std::optional<bool> ToggleLowLight(const DriverContext& driver) {
     return toggle.lowLightOn;
 }
 
-void OpenPropertyFrame(const DriverContext& driver) {
+void OpenPropertyFrame(const DriverContext& driver, int offset) {
     const bool standard = driver.kind != DriverKind::Uvc;
     ComPtr<IBaseFilter> camera = BindCamera(driver);
     if (!camera) return;
@@ -250,7 +250,7 @@ void OpenPropertyFrame(const DriverContext& driver) {
     pageList.Reset(pages.pElems);
 
     HWND owner = ::FindWindowA(nullptr, kPropertyFrameOwnerTitle);
-    const int position = standard && owner ? 0 : 30;
+    const int position = standard && owner ? 0 : offset;
     IUnknown* objects[] = {camera.Get()};
     hr = ::OleCreatePropertyFrame(owner, position, position, kPropertyFrameCaption, 1, objects, pages.cElems,
                                   pageList.Get(), 0, 0, nullptr);

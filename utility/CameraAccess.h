@@ -38,6 +38,7 @@ CameraStates ReadCameraStates(const DriverContext& driver);
 std::optional<bool> ToggleFlip(const DriverContext& driver);
 std::optional<bool> ToggleLowLight(const DriverContext& driver);
 // The camera's property pages in a modal frame titled "DelmHalvo -"; returns when it closes.
-void OpenPropertyFrame(const DriverContext& driver);
+// `offset`: the frame's place from its owner's corner, in pixels.
+void OpenPropertyFrame(const DriverContext& driver, int offset);
 
 }  // namespace utility

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "controls/Skin.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraAccess.h"
+#include "utility/PanelLayout.h"
 #include "utility/PanelPlacement.h"
 #include "utility/WindowLookup.h"
 
@@ -15,22 +18,19 @@ using namespace utility;
 namespace {
 constexpr UINT_PTR kStateTimer = 0;
 constexpr UINT kStateTimerMs = 500;
-constexpr int kPanelWidth = 42;
-constexpr int kPanelHeight = 162;
-constexpr int kButtonSize = 24;
 
 constexpr wchar_t kArea[] = L"camera panel";
 
 // `place` moved wholly into the work area of the monitor nearest to the panel there: a
 // place saved before a monitor went, or the resolution was lowered, stays within reach.
-PanelPosition OnScreen(PanelPosition place) {
+PanelPosition OnScreen(PanelPosition place, int width, int height) {
     // Any place read from the registry, however far, without overflowing the rectangle.
     const auto bounded = [](int32_t v) { return std::clamp<int32_t>(v, -(1 << 30), 1 << 30); };
-    const RECT panel{bounded(place.x), bounded(place.y), bounded(place.x) + kPanelWidth, bounded(place.y) + kPanelHeight};
+    const RECT panel{bounded(place.x), bounded(place.y), bounded(place.x) + width, bounded(place.y) + height};
     MONITORINFO monitor{sizeof(monitor)};
     if (!::GetMonitorInfoW(::MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return place;
     const RECT& work = monitor.rcWork;
-    return KeepInside(place, kPanelWidth, kPanelHeight, ScreenRect{work.left, work.top, work.right, work.bottom});
+    return KeepInside(place, width, height, ScreenRect{work.left, work.top, work.right, work.bottom});
 }
 
 std::string PanelTitle() {
@@ -57,6 +57,8 @@ const MessageMap* CCameraPanelDlg::GetMessageMap() const {
         OnMessage<WM_CLOSE, Self, &Self::OnClose>(),
         OnMessage<WM_PAINT, Self, &Self::OnPaint>(),
         OnMessage<WM_QUERYDRAGICON, Self, &Self::OnQueryDragIcon>(),
+        OnMessage<kWmGetDpiScaledSize, Self, &Self::OnGetDpiScaledSize>(),
+        OnMessage<WM_DPICHANGED, Self, &Self::OnDpiChanged>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetMessageMap(), entries);
     return &map;
@@ -87,28 +89,67 @@ BOOL CCameraPanelDlg::OnInitDialog() {
     ::SetWindowTextA(m_hWnd, PanelTitle().c_str());
     m_driverKey = OpenDriverKey(m_driver.registry, m_driver.kind, m_driver.access);
 
+    // Every size is the 96-DPI design scaled to the panel's DPI; the saved place is in
+    // screen pixels.
+    m_nDpi = WindowDpi(m_hWnd);
+    const PanelLayout layout = PanelLayoutAt(m_nDpi);
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
     const PanelPosition place = OnScreen(
-        LoadPanelPosition(m_driver.registry, m_driverKey.get(), PanelPosition{desktop.right - 50, desktop.bottom - 200}));
+        LoadPanelPosition(m_driver.registry, m_driverKey.get(),
+                          PanelPosition{desktop.right - layout.defaultFromRight, desktop.bottom - layout.defaultFromBottom}),
+        layout.width, layout.height);
     // The panel is the size of its background picture, whatever the dialog font makes of the
     // template's dialog units.
-    SetWindowPos(HWND_TOPMOST, place.x, place.y, kPanelWidth, kPanelHeight, SWP_NOREDRAW);
-    UniqueRegion region(::CreateRectRgn(0, 0, kPanelWidth, kPanelHeight));
-    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Release();  // the system owns it now
+    SetWindowPos(HWND_TOPMOST, place.x, place.y, layout.width, layout.height, SWP_NOREDRAW);
 
     const CameraStates states = ReadCameraStates(m_driver);
     m_flip.m_bOn = states.flip;
     m_lowLight.m_bOn = states.lowLight;
     m_flip.m_bSixFrames = FALSE;
-    m_flip.LoadStrip(IDB_FLIP_STRIP, 8, 50, kButtonSize, kButtonSize);
     m_lowLight.m_bSixFrames = TRUE;
-    m_lowLight.LoadStrip(IDB_LOW_LIGHT_STRIP, 10, 86, kButtonSize, kButtonSize);
     m_setting.m_bSixFrames = FALSE;
-    m_setting.LoadStrip(IDB_SETTING_STRIP, 8, 120, kButtonSize, kButtonSize);
+    LayOut();
 
     ::SetTimer(m_hWnd, kStateTimer, kStateTimerMs, nullptr);
     return TRUE;
+}
+
+void CCameraPanelDlg::LayOut() {
+    const PanelLayout layout = PanelLayoutAt(m_nDpi);
+    UniqueRegion region(::CreateRectRgn(0, 0, layout.width, layout.height));
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Release();  // the system owns it now
+    // The background picture: the template's static, given the picture of this DPI.
+    if (HWND background = ::GetDlgItem(m_hWnd, IDC_PANEL_BACKGROUND)) {
+        // The static keeps showing the earlier picture until it has the new one.
+        UniqueBitmap picture = LoadSkin(AfxGetInstanceHandle(), IDB_PANEL, m_nDpi);
+        ::SendMessageW(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
+        m_background = std::move(picture);
+        ::SetWindowPos(background, nullptr, 0, 0, layout.width, layout.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const auto load = [this](CHoverButton& button, UINT strip, const PanelButtonPlace& place) {
+        button.LoadStrip(strip, place.x, place.y, place.size, place.size, m_nDpi);
+    };
+    load(m_flip, IDB_FLIP_STRIP, layout.flip);
+    load(m_lowLight, IDB_LOW_LIGHT_STRIP, layout.lowLight);
+    load(m_setting, IDB_SETTING_STRIP, layout.setting);
+}
+
+LRESULT CCameraPanelDlg::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
+    const PanelLayout layout = PanelLayoutAt(static_cast<int>(wParam));
+    *reinterpret_cast<SIZE*>(lParam) = SIZE{layout.width, layout.height};
+    return TRUE;
+}
+
+// Moved to a monitor of another DPI: the suggested rectangle, then everything at the new scale.
+LRESULT CCameraPanelDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_nDpi = HIWORD(wParam);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+    Invalidate(TRUE);
+    return 0;
 }
 
 void CCameraPanelDlg::DoDataExchange(CDataExchange* exchange) {
@@ -141,7 +182,7 @@ void CCameraPanelDlg::OnSetting() {
     m_setting.m_bOn = TRUE;
     // Modal: returns when the frame closes. The panel's timer runs meanwhile and may close
     // the frame and the panel, deleting this object: nothing of it is touched afterwards.
-    OpenPropertyFrame(m_driver);
+    OpenPropertyFrame(m_driver, PanelLayoutAt(m_nDpi).propertyFrameOffset);
 }
 
 LRESULT CCameraPanelDlg::OnTimer(WPARAM wParam, LPARAM) {

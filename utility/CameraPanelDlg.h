@@ -51,9 +51,15 @@ private:
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    // The region, the background picture and the buttons at m_nDpi.
+    void LayOut();
 
     const utility::DriverContext& m_driver;
     std::unique_ptr<utility::RegistryKey> m_driverKey;  // the panel's own handle
     HICON m_hIcon;  // shared icon of the program's resources: never destroyed
     bool m_bSelfOwned = false;
+    int m_nDpi = 96;            // the panel's DPI, which every size is scaled to
+    UniqueBitmap m_background;  // the background picture at that DPI
 };

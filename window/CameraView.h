@@ -1,12 +1,14 @@
 #pragma once
-// What the camera side asks of the camera window: the window the video is shown in, the
-// list of sizes once the camera is known, and a repaint. The camera window (CTeskFrameWin)
+// What the camera side asks of the camera window: the window the video is shown in and the
+// DPI it is shown at, the list of sizes once the camera is known, and a repaint. The camera window (CTeskFrameWin)
 // is the one implementation.
 #include <windows.h>
 
 class CameraView {
 public:
     virtual HWND VideoOwner() const = 0;
+    // The video area and the video window in it are scaled to this (96 at 100 %).
+    virtual int Dpi() const = 0;
     // Offers the capture sizes the camera accepts and sets up the scroll bar.
     virtual void FillResolutionList() = 0;
     virtual void Repaint() = 0;

@@ -2,11 +2,17 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/Tesk60App.h"
 #include "controller/CapturedItemWin.h"
 #include "controller/CameraControl.h"
 #include "controller/PhotoFiles.h"
 #include "controller/PictureSize.h"
+#include "controls/Skin.h"
+#include "framework/Dpi.h"
+#include "imaging/Resample.h"
 #include "resources/resource.h"
 #include "text/UiText.h"
 #include "window/ThumbnailStrip.h"
@@ -15,18 +21,6 @@ namespace {
 const COLORREF kGrey = RGB(99, 99, 99);
 const COLORREF kLight = RGB(251, 251, 251);
 constexpr wchar_t kCaption[] = L"Delm Halvo";
-constexpr int kClientWidth = 640;
-constexpr int kVideoHeight = 480;
-constexpr int kControlStripBottom = 517;
-constexpr int kScrollBarTop = 592;
-constexpr int kLogoTop = 487;
-// Where a selected thumbnail's frame image goes: 5 pixels left of and above the thumbnail.
-constexpr int kSelectionLeft = 6;
-constexpr int kSelectionTop = 520;
-
-constexpr RECT kCaptureButtonRect{0, 483, 40, 513};
-constexpr RECT kDeleteButtonRect{46, 483, 86, 513};
-constexpr RECT kResolutionBoxRect{92, 483, 178, 603};
 
 static_assert(strip::kLineLeft == SB_LINELEFT && strip::kLineRight == SB_LINERIGHT &&
                   strip::kPageLeft == SB_PAGELEFT && strip::kPageRight == SB_PAGERIGHT,
@@ -39,16 +33,27 @@ bool NoVideo() {
     return !controller || !controller->ShowsLivePicture();
 }
 
-HBITMAP LoadProgramBitmap(int id) { return ::LoadBitmapW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(id)); }
+RECT ToRect(const display::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+UniqueBitmap LoadProgramBitmap(int id, int dpi) { return LoadSkin(AfxGetInstanceHandle(), id, dpi); }
 
 // The four faces of a button, loaded for SetBitmaps, which copies them.
-void SetButtonFaces(CBitmapBtn& button, int normal, int hover, int pressed, int disabled, const RECT& rect) {
-    UniqueBitmap faces[] = {UniqueBitmap(LoadProgramBitmap(normal)), UniqueBitmap(LoadProgramBitmap(hover)),
-                            UniqueBitmap(LoadProgramBitmap(pressed)), UniqueBitmap(LoadProgramBitmap(disabled))};
-    button.SetBitmaps(faces[0].Get(), faces[1].Get(), faces[2].Get(), faces[3].Get(), rect);
+void SetButtonFaces(CBitmapBtn& button, int normal, int hover, int pressed, int disabled, const display::Rect& rect,
+                    int dpi) {
+    UniqueBitmap faces[] = {LoadProgramBitmap(normal, dpi), LoadProgramBitmap(hover, dpi),
+                            LoadProgramBitmap(pressed, dpi), LoadProgramBitmap(disabled, dpi)};
+    button.SetBitmaps(faces[0].Get(), faces[1].Get(), faces[2].Get(), faces[3].Get(), ToRect(rect));
 }
 
 void FillSolid(HDC dc, const RECT& rect, HBRUSH brush) { ::FillRect(dc, &rect, brush); }
+
+// The outer size that gives the camera window its client area at `dpi`.
+SIZE FrameSize(int dpi) {
+    const frame_layout::FrameLayout layout = frame_layout::At(dpi);
+    return SIZE{layout.clientWidth + 2 * SystemMetricForDpi(SM_CXDLGFRAME, dpi),
+                layout.clientHeightAboveScrollBar + SystemMetricForDpi(SM_CYHSCROLL, dpi) +
+                    2 * SystemMetricForDpi(SM_CYDLGFRAME, dpi) + SystemMetricForDpi(SM_CYCAPTION, dpi)};
+}
 
 void DrawBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
     BITMAP size{};
@@ -71,6 +76,8 @@ const MessageMap* CTeskFrameWin::GetMessageMap() const {
         OnMessage<WM_LBUTTONDOWN, Self, &Self::OnLButtonDown>(),
         OnMessage<WM_LBUTTONDBLCLK, Self, &Self::OnLButtonDblClk>(),
         OnMessage<WM_HSCROLL, Self, &Self::OnHScroll>(),
+        OnMessage<kWmGetDpiScaledSize, Self, &Self::OnGetDpiScaledSize>(),
+        OnMessage<WM_DPICHANGED, Self, &Self::OnDpiChanged>(),
         OnCommand<Self, &Self::OnCapture>(IDC_CAPTURE, BN_CLICKED),
         OnCommand<Self, &Self::OnDelete>(IDC_DELETE, BN_CLICKED),
         OnCommand<Self, &Self::OnResolutionChange>(IDC_RESOLUTION, CBN_SELCHANGE),
@@ -88,49 +95,89 @@ LRESULT CTeskFrameWin::OnCreate(WPARAM, LPARAM) {
     ::SetClassLongPtrW(m_hWnd, GCLP_HICON,
                        reinterpret_cast<LONG_PTR>(::LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM))));
 
-    // The client area is 640 x (593 + the scroll bar's height); the application shows it.
-    const int scrollHeight = ::GetSystemMetrics(SM_CYHSCROLL);
-    SetWindowPos(nullptr, 0, 0, kClientWidth + 2 * ::GetSystemMetrics(SM_CXDLGFRAME),
-                 593 + scrollHeight + 2 * ::GetSystemMetrics(SM_CYDLGFRAME) + ::GetSystemMetrics(SM_CYCAPTION),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW);
-
-    m_bmpLogo.Reset(LoadProgramBitmap(IDB_LOGO));
-    m_bmpSelection.Reset(LoadProgramBitmap(IDB_SELECTION));
-    m_bmpStrip.Reset(LoadProgramBitmap(IDB_STRIP));
+    // Every size is the 96-DPI design scaled to the window's DPI. The client area is
+    // 640 x (593 + the scroll bar's height) at 96 DPI; the application shows the window.
+    m_nDpi = WindowDpi(m_hWnd);
+    const SIZE size = FrameSize(m_nDpi);
+    SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW);
+    const frame_layout::FrameLayout layout = frame_layout::At(m_nDpi);
 
     m_pCaptureButton = std::make_unique<CBitmapBtn>();
-    m_pCaptureButton->Create(L"", WS_VISIBLE, kCaptureButtonRect, this, IDC_CAPTURE);
-    SetButtonFaces(*m_pCaptureButton, IDB_CAPTURE_NORMAL, IDB_CAPTURE_HOVER, IDB_CAPTURE_PRESSED,
-                   IDB_CAPTURE_DISABLED, kCaptureButtonRect);
+    m_pCaptureButton->Create(L"", WS_VISIBLE, ToRect(layout.captureButton), this, IDC_CAPTURE);
+    m_pDeleteButton = std::make_unique<CBitmapBtn>();
+    m_pDeleteButton->Create(L"", WS_VISIBLE, ToRect(layout.deleteButton), this, IDC_DELETE);
+    LoadSkins(layout);
     m_pCaptureButton->ShowWindow(SW_SHOW);
     m_pCaptureButton->SetEnabled(TRUE);
-
-    m_pDeleteButton = std::make_unique<CBitmapBtn>();
-    m_pDeleteButton->Create(L"", WS_VISIBLE, kDeleteButtonRect, this, IDC_DELETE);
-    SetButtonFaces(*m_pDeleteButton, IDB_DELETE_NORMAL, IDB_DELETE_HOVER, IDB_DELETE_PRESSED, IDB_DELETE_DISABLED,
-                   kDeleteButtonRect);
     m_pDeleteButton->ShowWindow(SW_SHOW);
     m_pDeleteButton->SetEnabled(FALSE);
 
-    m_bmpListNormal.Reset(LoadProgramBitmap(IDB_LIST_NORMAL));
-    m_bmpListHover.Reset(LoadProgramBitmap(IDB_LIST_HOVER));
     m_pResolutionBox = std::make_unique<CBitmapComboBox>();
     m_pResolutionBox->m_hBitmapNormal = m_bmpListNormal.Get();
     m_pResolutionBox->m_hBitmapHover = m_bmpListHover.Get();
-    m_pResolutionBox->Create(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, kResolutionBoxRect, this,
+    m_pResolutionBox->m_nDpi = m_nDpi;
+    m_pResolutionBox->Create(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, ToRect(layout.resolutionBox), this,
                              IDC_RESOLUTION);
     m_pResolutionBox->ShowWindow(SW_SHOW);
     m_pResolutionBox->EnableWindow(TRUE);
 
-    RECT client;
-    GetClientRect(&client);
     m_pThumbnailScroll = std::make_unique<CScrollBar>();
-    m_pThumbnailScroll->Create(SBS_HORZ, RECT{0, kScrollBarTop, client.right, kScrollBarTop + scrollHeight}, this,
-                               IDC_THUMBNAIL_SCROLL);
+    m_pThumbnailScroll->Create(SBS_HORZ, ScrollBarRect(layout), this, IDC_THUMBNAIL_SCROLL);
     m_pThumbnailScroll->ShowWindow(SW_SHOW);
 
-    m_rcStrip = RECT{strip::kStripRect.left, strip::kStripRect.top, strip::kStripRect.right, strip::kStripRect.bottom};
+    m_rcStrip = ToRect(layout.strip);
     m_nAnchor = 0;
+    return 0;
+}
+
+RECT CTeskFrameWin::ScrollBarRect(const frame_layout::FrameLayout& layout) const {
+    return RECT{0, layout.scrollBarTop, layout.clientWidth,
+                layout.scrollBarTop + SystemMetricForDpi(SM_CYHSCROLL, m_nDpi)};
+}
+
+// The images at the window's DPI: the strips and the logo drawn here, the buttons' faces
+// (copied by the buttons) and the resolution box's faces (drawn by the box, deleted here).
+void CTeskFrameWin::LoadSkins(const frame_layout::FrameLayout& layout) {
+    m_bmpLogo = LoadProgramBitmap(IDB_LOGO, m_nDpi);
+    m_bmpSelection = LoadProgramBitmap(IDB_SELECTION, m_nDpi);
+    m_bmpStrip = LoadProgramBitmap(IDB_STRIP, m_nDpi);
+    SetButtonFaces(*m_pCaptureButton, IDB_CAPTURE_NORMAL, IDB_CAPTURE_HOVER, IDB_CAPTURE_PRESSED,
+                   IDB_CAPTURE_DISABLED, layout.captureButton, m_nDpi);
+    SetButtonFaces(*m_pDeleteButton, IDB_DELETE_NORMAL, IDB_DELETE_HOVER, IDB_DELETE_PRESSED, IDB_DELETE_DISABLED,
+                   layout.deleteButton, m_nDpi);
+    m_bmpListNormal = LoadProgramBitmap(IDB_LIST_NORMAL, m_nDpi);
+    m_bmpListHover = LoadProgramBitmap(IDB_LIST_HOVER, m_nDpi);
+}
+
+// Our own size at the new DPI, so that the rectangle the system suggests is exact.
+LRESULT CTeskFrameWin::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
+    *reinterpret_cast<SIZE*>(lParam) = FrameSize(static_cast<int>(wParam));
+    return TRUE;
+}
+
+// Moved to a monitor of another DPI: the suggested rectangle, then every control, image and
+// the video window at the new scale.
+LRESULT CTeskFrameWin::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_nDpi = HIWORD(wParam);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const frame_layout::FrameLayout layout = frame_layout::At(m_nDpi);
+    const auto place = [](CWnd* control, const RECT& r) {
+        control->SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(m_pCaptureButton.get(), ToRect(layout.captureButton));
+    place(m_pDeleteButton.get(), ToRect(layout.deleteButton));
+    place(m_pResolutionBox.get(), ToRect(layout.resolutionBox));
+    place(m_pThumbnailScroll.get(), ScrollBarRect(layout));
+    LoadSkins(layout);
+    m_pResolutionBox->m_hBitmapNormal = m_bmpListNormal.Get();
+    m_pResolutionBox->m_hBitmapHover = m_bmpListHover.Get();
+    m_pResolutionBox->SetDpi(m_nDpi);
+    m_rcStrip = ToRect(layout.strip);
+    if (CameraControl* controller = Controller()) controller->PlaceVideo();
+    Invalidate(TRUE);
     return 0;
 }
 
@@ -184,32 +231,35 @@ LRESULT CTeskFrameWin::OnPaint(WPARAM, LPARAM) {
     UniqueBrush grey(::CreateSolidBrush(kGrey));
     UniqueBrush light(::CreateSolidBrush(kLight));
 
-    if (NoVideo()) FillSolid(dc.Get(), RECT{0, 0, client.right, kVideoHeight}, grey.Get());
+    const frame_layout::FrameLayout layout = frame_layout::At(m_nDpi);
+    const display::Rect& area = layout.videoArea;
+
+    if (NoVideo()) FillSolid(dc.Get(), RECT{0, 0, client.right, area.bottom}, grey.Get());
     if (controller) {
         // Around a picture smaller than the video area (320 x 240, unscaled in its middle).
-        const picture::Placement& video = picture::OfSetting(controller->Resolution()).video;
-        const int right = video.left + video.width, bottom = video.top + video.height;
-        if (video.width < kClientWidth || video.height < kVideoHeight) {
+        const display::Rect video =
+            frame_layout::Video(picture::OfSetting(controller->Resolution()).video, m_nDpi);
+        if (video.Width() < area.Width() || video.Height() < area.Height()) {
             FillSolid(dc.Get(), RECT{0, 0, client.right, video.top}, grey.Get());
-            FillSolid(dc.Get(), RECT{0, bottom, client.right, kVideoHeight}, grey.Get());
-            FillSolid(dc.Get(), RECT{0, video.top, video.left, bottom}, grey.Get());
-            FillSolid(dc.Get(), RECT{right, video.top, client.right, bottom}, grey.Get());
+            FillSolid(dc.Get(), RECT{0, video.bottom, client.right, area.bottom}, grey.Get());
+            FillSolid(dc.Get(), RECT{0, video.top, video.left, video.bottom}, grey.Get());
+            FillSolid(dc.Get(), RECT{video.right, video.top, client.right, video.bottom}, grey.Get());
         }
     }
-    FillSolid(dc.Get(), RECT{0, kVideoHeight, client.right, kControlStripBottom}, light.Get());
+    FillSolid(dc.Get(), RECT{0, layout.controlStrip.top, client.right, layout.controlStrip.bottom}, light.Get());
 
     UniqueMemoryDC memory(::CreateCompatibleDC(dc.Get()));
     if (!memory) return 0;
     BITMAP logo{};
     if (m_bmpLogo && ::GetObjectW(m_bmpLogo.Get(), sizeof(logo), &logo))
-        DrawBitmap(dc.Get(), memory.Get(), m_bmpLogo.Get(), kClientWidth - logo.bmWidth, kLogoTop);
-    DrawBitmap(dc.Get(), memory.Get(), m_bmpStrip.Get(), 0, kControlStripBottom);
+        DrawBitmap(dc.Get(), memory.Get(), m_bmpLogo.Get(), layout.clientWidth - logo.bmWidth, layout.logoTop);
+    DrawBitmap(dc.Get(), memory.Get(), m_bmpStrip.Get(), 0, layout.strip.top);
     if (controller) PaintThumbnails(dc.Get(), *controller);
     return 0;
 }
 
 // Selection frames or white outlines first, then the thumbnails themselves, each made into
-// a bitmap for this paint only.
+// a bitmap (scaled to the slot) for this paint only.
 void CTeskFrameWin::PaintThumbnails(HDC dc, CameraControl& control) {
     const std::vector<CapturedItem>& items = control.Photos();
     const int count = static_cast<int>(items.size());
@@ -220,32 +270,34 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, CameraControl& control) {
 
     UniqueMemoryDC memory(::CreateCompatibleDC(dc));
     if (!memory) return;
-    {
-        HPEN white = static_cast<HPEN>(::GetStockObject(WHITE_PEN));
-        SelectObjectGuard pen(dc, white);
-        for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
-            const int left = strip::kSlotLeft + strip::kSlotPitch * k;
-            if (items[static_cast<size_t>(first + k)].selected == 1) {
-                DrawBitmap(dc, memory.Get(), m_bmpSelection.Get(), kSelectionLeft + strip::kSlotPitch * k,
-                           kSelectionTop);
-                continue;
-            }
-            const POINT outline[] = {{left - 1, strip::kSlotTop - 1},
-                                     {left + width, strip::kSlotTop - 1},
-                                     {left + width, strip::kSlotTop + height},
-                                     {left - 1, strip::kSlotTop + height},
-                                     {left - 1, strip::kSlotTop - 1}};
-            ::Polyline(dc, outline, 5);
+    // A white outline just outside the thumbnail, a design pixel wide.
+    const int line = std::max(1, display::Scaled(1, m_nDpi));
+    HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
+        if (items[static_cast<size_t>(first + k)].selected == 1) {
+            const display::Rect selection = frame_layout::Selection(k, m_nDpi);
+            DrawBitmap(dc, memory.Get(), m_bmpSelection.Get(), selection.left, selection.top);
+            continue;
         }
+        const display::Rect t = frame_layout::Thumbnail(k, width, height, m_nDpi);
+        FillSolid(dc, RECT{t.left - line, t.top - line, t.right + line, t.top}, white);
+        FillSolid(dc, RECT{t.left - line, t.bottom, t.right + line, t.bottom + line}, white);
+        FillSolid(dc, RECT{t.left - line, t.top, t.left, t.bottom}, white);
+        FillSolid(dc, RECT{t.right, t.top, t.right + line, t.bottom}, white);
     }
     if (width <= 0 || height <= 0 || static_cast<size_t>(width) * height * 4 > kItemThumbnailBytes) return;
+    std::vector<uint8_t> scaled;
     for (int k = 0; k < strip::kSlots && first + k < count; ++k) {
         const CapturedItem& item = items[static_cast<size_t>(first + k)];
-        UniqueBitmap thumbnail(::CreateBitmap(width, height, 1, 32, item.thumbnail));
+        const display::Rect slot = frame_layout::Thumbnail(k, width, height, m_nDpi);
+        scaled.resize(static_cast<size_t>(slot.Width()) * slot.Height() * 4);
+        const imaging::PixelView stored{item.thumbnail, width, height, static_cast<size_t>(width) * 4};
+        const imaging::PixelRect shown{scaled.data(), slot.Width(), slot.Height(), static_cast<size_t>(slot.Width()) * 4};
+        if (!imaging::Resample(stored, shown)) continue;
+        UniqueBitmap thumbnail(::CreateBitmap(slot.Width(), slot.Height(), 1, 32, scaled.data()));
         if (!thumbnail) continue;
         SelectObjectGuard selected(memory.Get(), thumbnail.Get());
-        ::BitBlt(dc, strip::kSlotLeft + strip::kSlotPitch * k, strip::kSlotTop, width, height, memory.Get(), 0, 0,
-                 SRCCOPY);
+        ::BitBlt(dc, slot.left, slot.top, slot.Width(), slot.Height(), memory.Get(), 0, 0, SRCCOPY);
     }
 }
 
@@ -262,7 +314,7 @@ LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
     if (controller) {
         auto& items = controller->Photos();
         const int first = controller->FirstThumbnail();
-        const int slot = strip::SlotAt(x, y, first, static_cast<int>(items.size()));
+        const int slot = strip::SlotAt(x, y, first, static_cast<int>(items.size()), m_nDpi);
         const bool shift = KeyDown(VK_LSHIFT) || KeyDown(VK_RSHIFT);
         const bool ctrl = KeyDown(VK_LCONTROL) || KeyDown(VK_RCONTROL);
         if (slot >= 0 && strip::ClickThumbnail(items, first + slot, shift, ctrl, m_nAnchor)) {
@@ -283,7 +335,7 @@ LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
         const auto& items = controller->Photos();
         const int first = controller->FirstThumbnail();
         const int slot =
-            strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()));
+            strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()), m_nDpi);
         // Only photos are opened: a path from the settings file might name a program.
         if (slot >= 0 && photo_files::IsPhotoPath(items[static_cast<size_t>(first + slot)])) {
             const std::wstring path = ItemPathW(items[static_cast<size_t>(first + slot)]);

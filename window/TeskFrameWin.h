@@ -1,6 +1,6 @@
 #pragma once
 // CTeskFrameWin: the camera window the user sees, titled "Delm Halvo": the 640 x 480 video
-// area (the preview graph's video window is a child of this one), a light control strip
+// area (at 96 DPI; every size is scaled to the window's DPI, window/FrameLayout.h) (the preview graph's video window is a child of this one), a light control strip
 // with the capture and delete buttons and the resolution list, a strip of six thumbnails
 // and its scroll bar. What it shows of the photos and every action it starts live in the
 // main window, the controller, which it reaches through CameraControl only. Graph events
@@ -15,6 +15,7 @@
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
 #include "window/CameraView.h"
+#include "window/FrameLayout.h"
 #include "window/ThumbnailStrip.h"
 
 class CameraControl;
@@ -23,6 +24,7 @@ class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallbac
 public:
     // CameraView (FillResolutionList is called by the main window at the end of its creation)
     HWND VideoOwner() const override { return m_hWnd; }
+    int Dpi() const override { return m_nDpi; }
     void FillResolutionList() override;
     void Repaint() override { InvalidateRect(nullptr, FALSE); }
 
@@ -44,6 +46,8 @@ private:
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnCapture();
     void OnDelete();
     void OnResolutionChange();
@@ -52,6 +56,8 @@ private:
     void OnResolution1280();
 
     void PaintThumbnails(HDC dc, CameraControl& control);
+    void LoadSkins(const frame_layout::FrameLayout& layout);
+    RECT ScrollBarRect(const frame_layout::FrameLayout& layout) const;
     void SetUpScrollBar(const strip::ScrollSetup& scroll);
     void InvalidateStrip() { InvalidateRect(&m_rcStrip, FALSE); }
 
@@ -67,4 +73,5 @@ private:
     UniqueBitmap m_bmpListHover;
     RECT m_rcStrip{0, 517, 642, 592};
     int m_nAnchor = 0;  // the item of the last plain or Ctrl click
+    int m_nDpi = display::kDesignDpi;  // the window's DPI, which every size is scaled to
 };

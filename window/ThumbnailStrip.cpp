@@ -6,11 +6,9 @@
 
 namespace strip {
 
-int SlotAt(int x, int y, int firstThumbnail, int itemCount) {
-    for (int k = 0; k < kSlots && firstThumbnail + k < itemCount; ++k) {
-        const int left = kSlotLeft + kSlotPitch * k;
-        if (Rect{left, kSlotTop, left + kHitWidth, kSlotTop + kHitHeight}.Contains(x, y)) return k;
-    }
+int SlotAt(int x, int y, int firstThumbnail, int itemCount, int dpi) {
+    for (int k = 0; k < kSlots && firstThumbnail + k < itemCount; ++k)
+        if (frame_layout::Hit(k, dpi).Contains(x, y)) return k;
     return -1;
 }
 

@@ -6,28 +6,15 @@
 #include <vector>
 
 #include "controller/CapturedItem.h"
+#include "window/FrameLayout.h"
 
 namespace strip {
 
-constexpr int kSlots = 6;  // thumbnails shown at once
-constexpr int kSlotPitch = 106;
-// Where slot k shows its thumbnail: (kSlotLeft + kSlotPitch * k, kSlotTop).
-constexpr int kSlotLeft = 11;
-constexpr int kSlotTop = 525;
-// A click hits a slot within a fixed 80 x 60, whatever the thumbnail size.
-constexpr int kHitWidth = 80;
-constexpr int kHitHeight = 60;
+constexpr int kSlots = frame_layout::kSlots;
 
-struct Rect {
-    int left, top, right, bottom;
-    // As the system's PtInRect: left and top inside, right and bottom outside.
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
-// The strip, repainted (without erasing) whenever the thumbnails change.
-constexpr Rect kStripRect{0, 517, 642, 592};
-
-// The slot (0 .. 5) whose hit rectangle holds (x, y) and that shows an item, else -1.
-int SlotAt(int x, int y, int firstThumbnail, int itemCount);
+// The slot (0 .. 5) whose hit rectangle (frame_layout::Hit) at `dpi` holds (x, y) and
+// that shows an item, else -1.
+int SlotAt(int x, int y, int firstThumbnail, int itemCount, int dpi = display::kDesignDpi);
 
 // A click on the thumbnail of item `index` with these keys held. False for Shift and Ctrl
 // together, which select nothing: the caller treats the click as one on the empty strip.

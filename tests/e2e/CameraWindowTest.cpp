@@ -1,6 +1,7 @@
 // The camera window used as a person uses it: real X clicks on the buttons, the thumbnails
 // and the resolution list of tesk60.exe running on the virtual camera; what it shows is read
-// back from the screen, what it stored from the files.
+// back from the screen, what it stored from the files. The same scenarios run at 96 DPI and
+// at the DPIs of further runs (DH_TEST_DPI), where every place is the design's, scaled.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -12,13 +13,17 @@
 #include "testworld/camera/TestPicture.h"
 #include "testworld/mjpeg/MjpegDecoder.h"
 #include "controller/SettingsCodec.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "resources/resource.h"
 #include "tests/components/support/ComponentWorld.h"
+#include "tests/support/DisplayDpi.h"
+#include "tests/support/DisplayRectPrint.h"
 #include "tests/support/OpenRecorder.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
+#include "window/FrameLayout.h"
 
 using namespace e2e;
 
@@ -26,11 +31,17 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 20000;
 constexpr DWORD kPhotoTimeoutMs = 15000;
 constexpr COLORREF kGrey = RGB(99, 99, 99);
-constexpr POINT kCaptureButton{20, 498};
-constexpr POINT kDeleteButton{66, 498};
-constexpr POINT kResolutionBox{135, 498};
 
-POINT SlotCentre(int slot) { return POINT{51 + 106 * slot, 555}; }
+const int kDpi = ScenarioDpi();
+const frame_layout::FrameLayout kLayout = frame_layout::At(kDpi);
+int Scaled(int design) { return display::Scaled(design, kDpi); }
+POINT Centre(const display::Rect& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// The closed resolution box is its face's height, not that of the open list.
+const POINT kCaptureButton = Centre(kLayout.captureButton);
+const POINT kDeleteButton = Centre(kLayout.deleteButton);
+const POINT kResolutionBox{Centre(kLayout.resolutionBox).x, Centre(kLayout.captureButton).y};
+
+POINT SlotCentre(int slot) { return Centre(frame_layout::Hit(slot, kDpi)); }
 
 std::wstring Narrow(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -55,10 +66,12 @@ private:
     bool m_written = false;
 };
 
-// A pixel of one of the program's own bitmaps, read from tesk60.exe.
+// A pixel of one of the program's own bitmaps in the set of the scenario's DPI, read from
+// tesk60.exe: at the DPI of a set, the program shows the set's pixels as they are.
 COLORREF ProgramBitmapPixel(int id, int x, int y) {
     UniqueModule program(::LoadLibraryExW((BinDir() + L"\\tesk60.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    UniqueBitmap bitmap(::LoadBitmapW(program.Get(), MAKEINTRESOURCEW(id)));
+    const int resource = display::SkinResourceId(id, display::SkinSetDpi(kDpi));
+    UniqueBitmap bitmap(::LoadBitmapW(program.Get(), MAKEINTRESOURCEW(resource)));
     UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
     SelectObjectGuard selected(dc.Get(), bitmap.Get());
     return ::GetPixel(dc.Get(), x, y);
@@ -98,15 +111,25 @@ protected:
     }
     // True when slot `slot` shows a picture over the strip's background.
     bool SlotShowsPicture(int slot) {
+        const display::Rect thumbnail = frame_layout::Thumbnail(slot, 80, 60, kDpi);
         int differing = 0;
-        for (int x = 10; x < 80; x += 15) {
-            const POINT at{11 + 106 * slot + x, 525 + 30};
-            differing += ScreenPixel(frame, at) != ProgramBitmapPixel(IDB_STRIP, at.x, at.y - 517);
+        for (int x = Scaled(10); x < thumbnail.Width(); x += Scaled(15)) {
+            const POINT at{thumbnail.left + x, thumbnail.top + Scaled(30)};
+            differing += ScreenPixel(frame, at) != ProgramBitmapPixel(IDB_STRIP, at.x, at.y - kLayout.strip.top);
         }
         return differing >= 3;
     }
     bool SlotSelected(int slot) {
-        return ScreenPixel(frame, POINT{6 + 106 * slot + 2, 520 + 35}) == ProgramBitmapPixel(IDB_SELECTION, 2, 35);
+        const display::Rect selection = frame_layout::Selection(slot, kDpi);
+        return ScreenPixel(frame, POINT{selection.left + Scaled(2), selection.top + Scaled(35)}) ==
+               ProgramBitmapPixel(IDB_SELECTION, Scaled(2), Scaled(35));
+    }
+    // Window `child`'s rectangle in the camera window's client area.
+    display::Rect ChildRect(HWND child) const {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&r), 2);
+        return display::Rect{r.left, r.top, r.right, r.bottom};
     }
     std::string SelectedSlots() {
         std::string marks;
@@ -157,6 +180,7 @@ protected:
         return ClickClient(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
     }
 
+    ScopedDisplayDpi displayDpi{kDpi};
     components_test::CameraSettings cameraSettings;
     TestWorld world;
     std::unique_ptr<ProgramUnderTest> program;
@@ -168,8 +192,22 @@ protected:
 TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsksFirst) {
     RECT client;
     ::GetClientRect(frame, &client);
-    EXPECT_EQ(client.right, 640);
-    EXPECT_EQ(client.bottom, 593 + ::GetSystemMetrics(SM_CYHSCROLL));
+    const int scrollHeight = SystemMetricForDpi(SM_CYHSCROLL, kDpi);
+    EXPECT_EQ(client.right, kLayout.clientWidth);
+    EXPECT_EQ(client.bottom, kLayout.clientHeightAboveScrollBar + scrollHeight);
+    EXPECT_EQ(ChildRect(Control(IDC_CAPTURE)), kLayout.captureButton);
+    EXPECT_EQ(ChildRect(Control(IDC_DELETE)), kLayout.deleteButton);
+    EXPECT_EQ(ChildRect(Control(IDC_THUMBNAIL_SCROLL)),
+              (display::Rect{0, kLayout.scrollBarTop, kLayout.clientWidth, kLayout.scrollBarTop + scrollHeight}));
+    EXPECT_EQ(ChildRect(FindVideo()), kLayout.videoArea);
+    // The faces are the set of this scale, pixel for pixel: the enabled capture button's
+    // normal face, the delete button's disabled one.
+    for (const POINT at : {POINT{Scaled(3), Scaled(3)}, POINT{Scaled(20), Scaled(15)}, POINT{Scaled(36), Scaled(26)}}) {
+        EXPECT_EQ(ScreenPixel(frame, POINT{kLayout.captureButton.left + at.x, kLayout.captureButton.top + at.y}),
+                  ProgramBitmapPixel(IDB_CAPTURE_NORMAL, at.x, at.y));
+        EXPECT_EQ(ScreenPixel(frame, POINT{kLayout.deleteButton.left + at.x, kLayout.deleteButton.top + at.y}),
+                  ProgramBitmapPixel(IDB_DELETE_DISABLED, at.x, at.y));
+    }
     // Numbers 1 and 3 are taken by files no list names: the photos go round them.
     const EarlierFile one(L"Picture0001.jpg", {'o', 'n', 'e'}), three(L"Picture0003.JPG", {'3'});
     ASSERT_TRUE(one.Written() && three.Written());
@@ -251,19 +289,15 @@ TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhot
     HWND box = Control(IDC_RESOLUTION);
     ASSERT_EQ(::SendMessageW(box, CB_GETCOUNT, 0, 0), 3);
     ASSERT_TRUE(ChooseResolution(0));
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            RECT video{};
-            HWND wnd = FindVideo();
-            if (!wnd) return false;
-            ::GetWindowRect(wnd, &video);
-            ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&video), 2);
-            return video.left == 160 && video.top == 120 && video.right == 480 && video.bottom == 360;
-        },
-        10000));
+    const display::Rect picture = frame_layout::Video(picture::OfSetting(0).video, kDpi);
+    EXPECT_TRUE(WaitUntil([&] { return FindVideo() && ChildRect(FindVideo()) == picture; }, 10000));
     // Each band to its edges: the corners of the area, and the pixels beside the picture.
-    for (POINT band : {POINT{320, 60}, POINT{320, 420}, POINT{80, 240}, POINT{560, 240}, POINT{0, 0}, POINT{639, 479},
-                       POINT{159, 120}, POINT{480, 359}, POINT{320, 119}, POINT{320, 360}})
+    const display::Rect& area = kLayout.videoArea;
+    const int middleX = Scaled(320), middleY = Scaled(240);
+    for (POINT band : {POINT{middleX, Scaled(60)}, POINT{middleX, Scaled(420)}, POINT{Scaled(80), middleY},
+                       POINT{Scaled(560), middleY}, POINT{0, 0}, POINT{area.right - 1, area.bottom - 1},
+                       POINT{picture.left - 1, picture.top}, POINT{picture.right, picture.bottom - 1},
+                       POINT{middleX, picture.top - 1}, POINT{middleX, picture.bottom}})
         EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(frame, band) == kGrey; }, 5000)) << band.x << "," << band.y;
 
     // "1.3M": the photo is taken at 1280 x 1024.
@@ -292,7 +326,7 @@ protected:
     // A row of pixels across the middle of the live picture.
     std::vector<COLORREF> MiddleRow() {
         std::vector<COLORREF> row;
-        for (int x = 8; x < 640; x += 16) row.push_back(ScreenPixel(frame, POINT{x, 240}));
+        for (int x = 8; x < 640; x += 16) row.push_back(ScreenPixel(frame, POINT{Scaled(x), Scaled(240)}));
         return row;
     }
 };

@@ -11,20 +11,39 @@
 #include "testworld/camera/CameraRegistry.h"
 #include "testworld/driver/SimulatedDriver.h"
 #include "framework/Handles.h"
+#include "resources/utility_resource.h"
+#include "tests/support/DisplayDpi.h"
 #include "tests/components/support/ComponentWorld.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
+#include "utility/PanelLayout.h"
 
 using namespace e2e;
 
 namespace {
 constexpr DWORD kPanelTimeoutMs = 3000;
 constexpr wchar_t kPanelTitle[] = L"Camera Utility";
-constexpr POINT kFlip{8 + 12, 50 + 12};
-constexpr POINT kLowLight{10 + 12, 86 + 12};
-constexpr POINT kSetting{8 + 12, 120 + 12};
-constexpr POINT kBackground{20, 150};
+// The panel at the scenario's DPI (96 unless a further run names another).
+const int kDpi = ScenarioDpi();
+const utility::PanelLayout kLayout = utility::PanelLayoutAt(kDpi);
+POINT Centre(const utility::PanelButtonPlace& b) { return POINT{b.x + b.size / 2, b.y + b.size / 2}; }
+const POINT kFlip = Centre(kLayout.flip);
+const POINT kLowLight = Centre(kLayout.lowLight);
+const POINT kSetting = Centre(kLayout.setting);
+const POINT kBackground{display::Scaled(20, kDpi), display::Scaled(150, kDpi)};
+
+// A pixel of one of the utility's bitmaps in the set of the scenario's DPI.
+COLORREF UtilityBitmapPixel(int id, int x, int y) {
+    UniqueModule program(
+        ::LoadLibraryExW((BinDir() + L"\\DelmHalvoUVC.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const int resource = display::SkinResourceId(id, display::SkinSetDpi(kDpi));
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(program.Get(), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+    UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    SelectObjectGuard selected(dc.Get(), bitmap.Get());
+    return ::GetPixel(dc.Get(), x, y);
+}
 
 struct VisibleWindows {
     DWORD processId;
@@ -141,6 +160,7 @@ protected:
         ASSERT_TRUE(ClickClient(panel, at));
     }
 
+    ScopedDisplayDpi displayDpi{kDpi};
     components_test::CameraSettings cameraSettings;
     TestWorld world;
     std::unique_ptr<ProgramUnderTest> utility;
@@ -176,10 +196,24 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
     ASSERT_TRUE(panel);
     RECT rect;
     ::GetWindowRect(panel, &rect);
-    EXPECT_EQ(rect.left, ::GetSystemMetrics(SM_CXSCREEN) - 50);
-    EXPECT_EQ(rect.top, ::GetSystemMetrics(SM_CYSCREEN) - 200);
-    EXPECT_EQ(rect.right - rect.left, 42);
-    EXPECT_EQ(rect.bottom - rect.top, 162);
+    EXPECT_EQ(rect.left, ::GetSystemMetrics(SM_CXSCREEN) - kLayout.defaultFromRight);
+    EXPECT_EQ(rect.top, ::GetSystemMetrics(SM_CYSCREEN) - kLayout.defaultFromBottom);
+    EXPECT_EQ(rect.right - rect.left, kLayout.width);
+    EXPECT_EQ(rect.bottom - rect.top, kLayout.height);
+    // The background and the faces are the set of this scale, pixel for pixel.
+    ASSERT_TRUE(XDoTool("mousemove 0 0"));
+    const int margin = display::Scaled(3, kDpi);
+    for (const POINT at : {kBackground, POINT{margin, margin}, POINT{kLayout.width - margin, kLayout.height - margin}})
+        EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(panel, at) == UtilityBitmapPixel(IDB_PANEL, at.x, at.y); }, 2000))
+            << "background at " << at.x << "," << at.y;
+    const POINT face{kLayout.flip.size / 2, kLayout.flip.size / 2 - 1};
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return ScreenPixel(panel, POINT{kLayout.flip.x + face.x, kLayout.flip.y + face.y}) ==
+                   UtilityBitmapPixel(IDB_FLIP_STRIP, face.x, face.y);
+        },
+        2000))
+        << "Flip's normal face";
     EXPECT_TRUE(::GetWindowLongW(panel, GWL_EXSTYLE) & WS_EX_TOPMOST);
     ASSERT_TRUE(FocusTopLevel(panel));
     ASSERT_TRUE(XDoTool("key Escape key Return"));
@@ -193,7 +227,9 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
     for (int step = 1; step <= 10; ++step)
         drag += " mousemove " + std::to_string(from.x - 30 * step) + " " + std::to_string(from.y - 40 * step) + " sleep 0.05";
     ASSERT_TRUE(XDoTool(drag + " sleep 0.3 mouseup 1"));
-    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRect(panel, &rect) && rect.top < 500; }, 3000)) << "dragged";
+    const LONG openedTop = rect.top;
+    ASSERT_TRUE(WaitUntil([&] { return ::GetWindowRect(panel, &rect) && rect.top < openedTop - 200; }, 3000))
+        << "dragged";
     ASSERT_TRUE(ReleaseClosesPanel());
     EXPECT_EQ(InstanceValue(L"PointX"), std::optional<DWORD>(rect.left));
     EXPECT_EQ(InstanceValue(L"PointY"), std::optional<DWORD>(rect.top));
@@ -223,9 +259,9 @@ TEST_F(Utility, APressOpensOnePanelThatCloseOnReleaseAndComesBackWhereItWasDragg
         int x, y;
         RECT opened;
     } places[] = {
-        {5000, 3000, {screenWidth - 42, screenHeight - 162, screenWidth, screenHeight}},
-        {-5000, -3000, {0, 0, 42, 162}},
-        {screenWidth - 10, 100, {screenWidth - 42, 100, screenWidth, 262}},
+        {5000, 3000, {screenWidth - kLayout.width, screenHeight - kLayout.height, screenWidth, screenHeight}},
+        {-5000, -3000, {0, 0, kLayout.width, kLayout.height}},
+        {screenWidth - 10, 100, {screenWidth - kLayout.width, 100, screenWidth, 100 + kLayout.height}},
     };
     for (const Place& place : places) {
         SetInstancePoint(place.x, place.y);

@@ -1,0 +1,30 @@
+#include "framework/Dpi.h"
+
+#include "framework/Handles.h"
+
+namespace {
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+template <typename Fn>
+Fn User32Function(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+int SystemDpi() {
+    WindowDC screen(nullptr);
+    const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+}  // namespace
+
+int WindowDpi(HWND wnd) {
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    const UINT dpi = getDpiForWindow && wnd ? getDpiForWindow(wnd) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+    static const auto getMetricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    return getMetricForDpi ? getMetricForDpi(index, static_cast<UINT>(dpi)) : ::GetSystemMetrics(index);
+}

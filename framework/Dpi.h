@@ -1,0 +1,14 @@
+#pragma once
+// A window's DPI and the system's metrics at a DPI, on every Windows the programs run on:
+// the per-monitor functions where the system has them (Windows 10 1607 and later), the
+// system's one DPI before that.
+#include <windows.h>
+
+// The DPI `wnd` is shown at (96 at 100 %).
+int WindowDpi(HWND wnd);
+// GetSystemMetrics at `dpi`.
+int SystemMetricForDpi(int index, int dpi);
+
+// WM_GETDPISCALEDSIZE (Windows 10 1703 and later; the SDK names it only for that version):
+// asks a per-monitor aware window its size at the DPI in wParam before WM_DPICHANGED.
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
