@@ -22,10 +22,12 @@ public:
     HBITMAP m_hBitmapNormal = nullptr;
     HBITMAP m_hBitmapHover = nullptr;
     RECT m_rcText{3, 3, 66, 27};
-    // The DPI the box is shown at, set by the owner before the box is created.
+    // The DPI the box is shown at, set by the owner before the box is created (the items
+    // are measured then).
     int m_nDpi = 96;
 
-    // The box moved to another DPI: its items' heights and text place follow.
+    // Shown at `dpi`, once created or after a move to another DPI: the items' heights and
+    // the text's place follow.
     void SetDpi(int dpi);
 
     BOOL IsHovering() const { return m_bHovering; }

@@ -5,7 +5,8 @@
 #  - Without one: on a virtual display, demo_tour.exe takes two photos with real clicks and
 #    presses the camera's button; a screenshot of both windows is written and its path
 #    printed.
-#   run.sh BUILD        (DH_DEMO_SHOT=path.png|.jpg chooses where the screenshot goes)
+#   run.sh BUILD        (DH_DEMO_SHOT=path.png|.jpg chooses where the screenshot goes;
+#                        DH_DPI=144 shows both programs at 150 %, 192 at 200 %)
 set -euo pipefail
 build=$(realpath "${1:?Windows build folder}")
 [[ -z ${DH_DEMO_SHOT:-} ]] || DH_DEMO_SHOT=$(realpath -m "$DH_DEMO_SHOT")
@@ -21,6 +22,11 @@ else
 fi
 trap '"$here/wine-session.sh" stop "$world" >/dev/null 2>&1' EXIT
 wine() { "$here/wine-run.sh" "$world" "$@"; }
+
+# The display's scale, as the programs read it when they start.
+if [[ -n ${DH_DPI:-} ]]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DH_DPI" /f >/dev/null 2>&1
+fi
 
 # The demo camera, its driver, the effect filter and an MJPEG decompressor, in this world only.
 for component in VirtualCamera.dll KorvEffect.ax MjpegDecompressor.ax; do

@@ -118,6 +118,7 @@ LRESULT CTeskFrameWin::OnCreate(WPARAM, LPARAM) {
     m_pResolutionBox->m_nDpi = m_nDpi;
     m_pResolutionBox->Create(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, ToRect(layout.resolutionBox), this,
                              IDC_RESOLUTION);
+    m_pResolutionBox->SetDpi(m_nDpi);  // the text's place on the face
     m_pResolutionBox->ShowWindow(SW_SHOW);
     m_pResolutionBox->EnableWindow(TRUE);
 

@@ -12,6 +12,7 @@
 
 #include "testworld/driver/SimulatedDriver.h"
 #include "controller/SettingsCodec.h"
+#include "resources/resource.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/XInput.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kPhotoTimeoutMs = 15000;
-constexpr POINT kCaptureButton{20, 498};
 
 size_t PhotosListed() {
     const auto bytes = ReadFileBytes(L"halvo.dat");
@@ -45,11 +45,16 @@ int main() {
     ::Sleep(1000);  // some motion before the first photo
     if (!FocusTopLevel(frame)) return Fail("the camera window could not take the focus");
 
+    // The capture button where it is at the display's scale (make run's DH_DPI).
+    HWND capture = ::GetDlgItem(frame, IDC_CAPTURE);
+    RECT button{};
+    ::GetClientRect(capture, &button);
+    const POINT middle{button.right / 2, button.bottom / 2};
     const size_t before = PhotosListed();
     for (size_t photo = 1; photo <= 2; ++photo) {
         // A second click within the double-click time would be a double-click.
         ::Sleep(::GetDoubleClickTime() + 500);
-        if (!ClickClient(frame, kCaptureButton) ||
+        if (!capture || !ClickClient(capture, middle) ||
             !WaitUntil([&] { return PhotosListed() == before + photo; }, kPhotoTimeoutMs, 100))
             return Fail("a click on the capture button stored no photo");
         std::printf("demo: photo %zu taken\n", photo);

@@ -138,8 +138,9 @@ TEST(Startup, WithoutACameraTheVideoAreaIsGreyTheListEmptyAndTheControlsThere) {
 }
 
 // Windows runs a program in the mode of the newest Windows its manifest names, and in
-// Vista's when it names none: the system's own reading of each program's manifest.
-TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenFor) {
+// Vista's when it names none; it stretches a program's windows, blurred, unless it declares
+// itself DPI aware: the system's own reading of each program's manifest.
+TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenForAndPerMonitorDpiAwareness) {
     const GUID windows7{0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}};
     const GUID windows10{0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}};
     for (const wchar_t* program : {L"tesk60.exe", L"DelmHalvoUVC.exe"}) {
@@ -150,6 +151,15 @@ TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenFor) {
         request.lpResourceName = MAKEINTRESOURCEW(1);
         HANDLE context = ::CreateActCtxW(&request);
         ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the manifest is read";
+        // Per-monitor (version 2) from Windows 10 1703, system aware on the Windows before.
+        const auto setting = [&](const wchar_t* space, const wchar_t* name) {
+            wchar_t value[64] = {};
+            SIZE_T written = 0;
+            return ::QueryActCtxSettingsW(0, context, space, name, value, 64, &written) ? std::wstring(value)
+                                                                                          : std::wstring(L"?");
+        };
+        EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2");
+        EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true");
         alignas(8) BYTE buffer[512] = {};
         SIZE_T size = 0;
         const BOOL read = ::QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, buffer,

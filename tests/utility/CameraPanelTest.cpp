@@ -1,8 +1,11 @@
 // The camera panel in this process, without a driver: a toggle opens it, keys that close
-// dialogs do not close it, and a second toggle closes it and frees it.
+// dialogs do not close it, a move to another DPI lays it out anew, and a second toggle
+// closes it and frees it.
 #include <gtest/gtest.h>
 
+#include "framework/Dpi.h"
 #include "framework/WinApp.h"
+#include "resources/utility_resource.h"
 #include "utility/CameraPanelDlg.h"
 #include "utility/WinRegistry.h"
 
@@ -30,6 +33,31 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
         if (!app.PreTranslateMessage(&msg)) ::DispatchMessageW(&msg);
         EXPECT_TRUE(::IsWindow(panel)) << "key " << key;
     }
+
+    // Moved to a monitor of 200 %: its own size at that DPI, the suggested place, and the
+    // buttons and the background at that scale.
+    SIZE size{};
+    ASSERT_TRUE(::SendMessageW(panel, kWmGetDpiScaledSize, 192, reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(size.cx, 84);
+    EXPECT_EQ(size.cy, 324);
+    RECT suggested{100, 120, 100 + size.cx, 120 + size.cy};
+    ::SendMessageW(panel, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    ::GetWindowRect(panel, &rect);
+    EXPECT_TRUE(::EqualRect(&rect, &suggested));
+    const std::pair<CHoverButton*, POINT> buttons[] = {
+        {&object->m_flip, {16, 100}}, {&object->m_lowLight, {20, 172}}, {&object->m_setting, {16, 240}}};
+    for (const auto& [button, corner] : buttons) {
+        RECT placed;
+        ::GetWindowRect(button->m_hWnd, &placed);
+        EXPECT_EQ(placed.left - rect.left, corner.x);
+        EXPECT_EQ(placed.top - rect.top, corner.y);
+        EXPECT_EQ(placed.right - placed.left, 48) << "a frame of the 200 % strip";
+        EXPECT_EQ(button->FrameWidth(), 48);
+    }
+    RECT background;
+    ::GetWindowRect(::GetDlgItem(panel, IDC_PANEL_BACKGROUND), &background);
+    EXPECT_EQ(background.right - background.left, 84);
+    EXPECT_EQ(background.bottom - background.top, 324);
 
     CCameraPanelDlg::ToggleCameraPanel(noDriver);
     EXPECT_FALSE(::IsWindow(panel));

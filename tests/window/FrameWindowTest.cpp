@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "controller/CapturedItemWin.h"
+#include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "tests/components/support/ComponentWorld.h"
 #include "tests/controller/ProgramInProcess.h"
+#include "tests/support/DisplayRectPrint.h"
 #include "tests/support/OpenRecorder.h"
 #include "tests/support/ProgramUnderTest.h"
 
@@ -186,6 +188,44 @@ TEST_F(FrameWindow, ADoubleClickOpensPhotosButNeverAnotherKindOfFile) {
         program.Frame()->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(11 + 106 * c.slot + 40, 555));
         const bool opened = e2e::WaitUntil([&] { return association.Opened().has_value(); }, c.opens ? 10000 : 1500);
         EXPECT_EQ(opened, c.opens) << "slot " << c.slot;
+    }
+    EXPECT_TRUE(program.Close());
+}
+
+// Moved to a monitor of 150 % and back (the messages as the system sends them): the window
+// answers its own size at the new DPI, takes the rectangle the system suggests and lays
+// everything out at that scale.
+TEST_F(FrameWindow, AMoveToAMonitorOfAnotherDpiLaysTheWindowOutAtThatScale) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    CTeskFrameWin& frame = *program.Frame();
+    const auto childRect = [&](HWND child) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, frame.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        return display::Rect{r.left, r.top, r.right, r.bottom};
+    };
+    for (int dpi : {144, 96}) {
+        SCOPED_TRACE(dpi);
+        SIZE size{};
+        ASSERT_TRUE(frame.SendMessage(kWmGetDpiScaledSize, dpi, reinterpret_cast<LPARAM>(&size)));
+        RECT suggested{30, 40, 30 + size.cx, 40 + size.cy};
+        frame.SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+
+        // (The frame and caption stay those of this process's DPI, which no message changes:
+        // the client area at a real DPI is the end-to-end runs' to show.)
+        const frame_layout::FrameLayout layout = frame_layout::At(dpi);
+        RECT placed{};
+        frame.GetWindowRect(&placed);
+        EXPECT_TRUE(::EqualRect(&placed, &suggested)) << "the suggested rectangle";
+        EXPECT_EQ(childRect(frame.CaptureButton()->m_hWnd), layout.captureButton);
+        EXPECT_EQ(childRect(frame.DeleteButton()->m_hWnd), layout.deleteButton);
+        EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd).top, layout.scrollBarTop);
+        EXPECT_EQ(childRect(frame.ResolutionBox()->m_hWnd).left, layout.resolutionBox.left);
+        EXPECT_EQ(frame.ResolutionBox()->SendMessage(CB_GETITEMHEIGHT, 0), display::Scaled(24, dpi));
+        HWND video = ::FindWindowExW(frame.m_hWnd, nullptr, nullptr, L"ActiveMovie Window");
+        ASSERT_TRUE(video);
+        EXPECT_EQ(childRect(video), layout.videoArea);
     }
     EXPECT_TRUE(program.Close());
 }
