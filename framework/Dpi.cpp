@@ -24,6 +24,13 @@ int WindowDpi(HWND wnd) {
     return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
+int TakeSuggestedRect(HWND wnd, WPARAM wParam, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(wnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return HIWORD(wParam);
+}
+
 int SystemMetricForDpi(int index, int dpi) {
     static const auto getMetricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
     return getMetricForDpi ? getMetricForDpi(index, static_cast<UINT>(dpi)) : ::GetSystemMetrics(index);

@@ -8,6 +8,8 @@
 int WindowDpi(HWND wnd);
 // GetSystemMetrics at `dpi`.
 int SystemMetricForDpi(int index, int dpi);
+// WM_DPICHANGED's new DPI, after `wnd` took the rectangle the system suggests with it.
+int TakeSuggestedRect(HWND wnd, WPARAM wParam, LPARAM lParam);
 
 // WM_GETDPISCALEDSIZE (Windows 10 1703 and later; the SDK names it only for that version):
 // asks a per-monitor aware window its size at the DPI in wParam before WM_DPICHANGED.

@@ -143,10 +143,7 @@ LRESULT CCameraPanelDlg::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
 
 // Moved to a monitor of another DPI: the suggested rectangle, then everything at the new scale.
 LRESULT CCameraPanelDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    m_nDpi = HIWORD(wParam);
-    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_nDpi = TakeSuggestedRect(m_hWnd, wParam, lParam);
     LayOut();
     Invalidate(TRUE);
     return 0;

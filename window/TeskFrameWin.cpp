@@ -159,10 +159,7 @@ LRESULT CTeskFrameWin::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
 // Moved to a monitor of another DPI: the suggested rectangle, then every control, image and
 // the video window at the new scale.
 LRESULT CTeskFrameWin::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    m_nDpi = HIWORD(wParam);
-    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_nDpi = TakeSuggestedRect(m_hWnd, wParam, lParam);
     const frame_layout::FrameLayout layout = frame_layout::At(m_nDpi);
     const auto place = [](CWnd* control, const RECT& r) {
         control->SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,

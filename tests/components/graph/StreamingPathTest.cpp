@@ -91,6 +91,39 @@ TEST(CameraConnectionTest, TypeWithoutSampleSizeStillStreams) {
     EXPECT_EQ(CameraDll().LiveObjects(), 0);
 }
 
+// The virtual camera, the test world's decompressor and a counting sink in a new graph,
+// connected in that order. Released last to first by its owner.
+struct CameraThroughDecompressor {
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IBaseFilter> source, decoder, renderer;
+    CountingSink* sink = nullptr;  // owned through `renderer`
+
+    void Connect() {
+        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                     graph.PutVoid()),
+                  S_OK);
+        source = BindVirtualCamera();
+        ASSERT_TRUE(source);
+        ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, decoder.PutVoid()),
+                  S_OK);
+        sink = new CountingSink();
+        renderer.Attach(sink);
+        ASSERT_EQ(graph->AddFilter(source.Get(), L"Video Capture"), S_OK);
+        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"Decompressor"), S_OK);
+        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"Sink"), S_OK);
+        ASSERT_EQ(graph->Connect(FindPin(source.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(decoder.Get(), PINDIR_INPUT, 0).Get()),
+                  S_OK);
+        ASSERT_EQ(graph->Connect(FindPin(decoder.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(renderer.Get(), PINDIR_INPUT, 0).Get()),
+                  S_OK);
+    }
+    void Release() {
+        renderer.Reset();
+        decoder.Reset();
+        source.Reset();
+        graph.Reset();
+    }
+};
+
 // Camera (MJPEG only) -> the test world's decompressor -> counting sink: frames cut short,
 // as a camera whose bus lost part of them, are dropped and the stream goes on.
 TEST(DecompressorTest, FramesThatDoNotDecodeAreDroppedAndTheStreamGoesOn) {
@@ -105,25 +138,11 @@ TEST(DecompressorTest, FramesThatDoNotDecodeAreDroppedAndTheStreamGoesOn) {
         settings.Set(L"Formats", L"MJPG");
         settings.Set(L"Unpaced", DWORD{1});
         settings.Set(L"CorruptMjpegEvery", c.corruptEvery);
-        ComPtr<IGraphBuilder> graph;
-        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                     graph.PutVoid()),
-                  S_OK);
-        ComPtr<IBaseFilter> source = BindVirtualCamera(), decoder, renderer;
-        ASSERT_TRUE(source);
-        ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, decoder.PutVoid()),
-                  S_OK);
-        CountingSink* sink = new CountingSink();
-        renderer.Attach(sink);
-        ASSERT_EQ(graph->AddFilter(source.Get(), L"Video Capture"), S_OK);
-        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"Decompressor"), S_OK);
-        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"Sink"), S_OK);
-        ASSERT_EQ(graph->Connect(FindPin(source.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(decoder.Get(), PINDIR_INPUT, 0).Get()),
-                  S_OK);
-        ASSERT_EQ(graph->Connect(FindPin(decoder.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(renderer.Get(), PINDIR_INPUT, 0).Get()),
-                  S_OK);
+        CameraThroughDecompressor g;
+        ASSERT_NO_FATAL_FAILURE(g.Connect());
+        CountingSink* sink = g.sink;
         ComPtr<IMediaControl> control;
-        ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
+        ASSERT_EQ(g.graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
         ASSERT_TRUE(SUCCEEDED(control->Run()));
         // Ten frames past as many cut ones, or half a second of cut frames only.
         for (int i = 0; i < 50 && sink->Received() < 10; ++i) ::Sleep(10);
@@ -133,10 +152,7 @@ TEST(DecompressorTest, FramesThatDoNotDecodeAreDroppedAndTheStreamGoesOn) {
         else
             EXPECT_EQ(sink->Received(), 0);
         control.Reset();
-        renderer.Reset();
-        decoder.Reset();
-        source.Reset();
-        graph.Reset();
+        g.Release();
         EXPECT_EQ(DecompressorDll().LiveObjects(), 0);
     }
     EXPECT_EQ(DecompressorDll().Unregister(), S_OK);
@@ -203,22 +219,10 @@ TEST(DecompressorTest, SamplesAndTypesAreHeldToTheConnection) {
     {
         CameraSettings settings;
         settings.Set(L"Formats", L"MJPG");
-        ComPtr<IGraphBuilder> graph;
-        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
-                  S_OK);
-        ComPtr<IBaseFilter> source = BindVirtualCamera(), decoder, renderer;
-        ASSERT_TRUE(source);
-        ASSERT_EQ(::CoCreateInstance(CLSID_MjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, decoder.PutVoid()),
-                  S_OK);
-        CountingSink* sink = new CountingSink();
-        renderer.Attach(sink);
-        ASSERT_EQ(graph->AddFilter(source.Get(), L"Video Capture"), S_OK);
-        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"Decompressor"), S_OK);
-        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"Sink"), S_OK);
-        ComPtr<IPin> input = FindPin(decoder.Get(), PINDIR_INPUT, 0);
-        ASSERT_EQ(graph->Connect(FindPin(source.Get(), PINDIR_OUTPUT, 0).Get(), input.Get()), S_OK);
-        ASSERT_EQ(graph->Connect(FindPin(decoder.Get(), PINDIR_OUTPUT, 0).Get(), FindPin(renderer.Get(), PINDIR_INPUT, 0).Get()),
-                  S_OK);
+        CameraThroughDecompressor g;
+        ASSERT_NO_FATAL_FAILURE(g.Connect());
+        CountingSink* sink = g.sink;
+        ComPtr<IPin> input = FindPin(g.decoder.Get(), PINDIR_INPUT, 0);
         filterkit::MediaType connected;
         ASSERT_EQ(input->ConnectionMediaType(connected.Raw()), S_OK);
         const BITMAPINFOHEADER& bmi = filterkit::VideoInfo(connected.Get())->bmiHeader;
@@ -269,7 +273,7 @@ TEST(DecompressorTest, SamplesAndTypesAreHeldToTheConnection) {
         ComPtr<IMemInputPin> memInput;
         ASSERT_EQ(input->QueryInterface(IID_IMemInputPin, memInput.PutVoid()), S_OK);
         ComPtr<IMediaControl> control;
-        ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
+        ASSERT_EQ(g.graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
         ASSERT_TRUE(SUCCEEDED(control->Pause()));  // the camera sends nothing until it runs
         for (const auto& c : samples) {
             GuardedSample sample(*c.bytes, c.stated, c.type ? &c.type->Get() : nullptr);
@@ -284,10 +288,7 @@ TEST(DecompressorTest, SamplesAndTypesAreHeldToTheConnection) {
         control.Reset();
         memInput.Reset();
         input.Reset();
-        renderer.Reset();
-        decoder.Reset();
-        source.Reset();
-        graph.Reset();
+        g.Release();
     }
     // Unconnected: any size within the decoder's limits, by side and by pixels.
     ComPtr<IPin> free = FindPin(spare.Get(), PINDIR_INPUT, 0);
