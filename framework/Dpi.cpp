@@ -5,6 +5,8 @@
 namespace {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+constexpr int kDialogDpiChangeDisableAll = 1;  // DDC_DISABLE_ALL
 
 template <typename Fn>
 Fn User32Function(const char* name) {
@@ -29,6 +31,11 @@ int TakeSuggestedRect(HWND wnd, WPARAM wParam, LPARAM lParam) {
     ::SetWindowPos(wnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     return HIWORD(wParam);
+}
+
+void KeepOwnLayoutOnDpiChange(HWND dialog) {
+    static const auto setBehavior = User32Function<SetDialogDpiChangeBehaviorFn>("SetDialogDpiChangeBehavior");
+    if (setBehavior) setBehavior(dialog, kDialogDpiChangeDisableAll, kDialogDpiChangeDisableAll);
 }
 
 int SystemMetricForDpi(int index, int dpi) {

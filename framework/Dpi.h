@@ -10,6 +10,9 @@ int WindowDpi(HWND wnd);
 int SystemMetricForDpi(int index, int dpi);
 // WM_DPICHANGED's new DPI, after `wnd` took the rectangle the system suggests with it.
 int TakeSuggestedRect(HWND wnd, WPARAM wParam, LPARAM lParam);
+// A dialog that lays itself out at a new DPI: the dialog manager's own resizing and
+// relayout from the template (Windows 10 1703 and later) are turned off.
+void KeepOwnLayoutOnDpiChange(HWND dialog);
 
 // WM_GETDPISCALEDSIZE (Windows 10 1703 and later; the SDK names it only for that version):
 // asks a per-monitor aware window its size at the DPI in wParam before WM_DPICHANGED.

@@ -92,6 +92,7 @@ BOOL CCameraPanelDlg::OnInitDialog() {
     // Every size is the 96-DPI design scaled to the panel's DPI; the saved place is in
     // screen pixels.
     m_nDpi = WindowDpi(m_hWnd);
+    KeepOwnLayoutOnDpiChange(m_hWnd);
     const PanelLayout layout = PanelLayoutAt(m_nDpi);
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
