@@ -70,7 +70,8 @@ PhotoHandOff::Outcome PhotoHandOff::Wait(uint32_t request, Duration frameTime, D
     std::unique_lock<std::mutex> lock(m_lock);
     const auto finished = [&] { return m_done == request && m_state == State::Idle; };
     const auto start = std::chrono::steady_clock::now();
-    if (!m_changed.wait_until(lock, start + frameTime, [&] { return finished() || m_state != State::Requested; }) &&
+    // Until the frame is taken or the request withdrawn (a finished one is neither requested).
+    if (!m_changed.wait_until(lock, start + frameTime, [&] { return m_state != State::Requested; }) &&
         m_state == State::Requested) {
         m_state = State::Idle;  // no frame came: withdrawn, nothing changes
         return Outcome::NoFrame;

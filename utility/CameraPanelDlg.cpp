@@ -96,10 +96,9 @@ BOOL CCameraPanelDlg::OnInitDialog() {
     const PanelLayout layout = PanelLayoutAt(m_nDpi);
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    const PanelPosition place = OnScreen(
-        LoadPanelPosition(m_driver.registry, m_driverKey.get(),
-                          PanelPosition{desktop.right - layout.defaultFromRight, desktop.bottom - layout.defaultFromBottom}),
-        layout.width, layout.height);
+    const PanelPosition byDefault{desktop.right - layout.defaultFromRight, desktop.bottom - layout.defaultFromBottom};
+    const PanelPosition place =
+        OnScreen(LoadPanelPosition(m_driver.registry, m_driverKey.get(), byDefault), layout.width, layout.height);
     // The panel is the size of its background picture, whatever the dialog font makes of the
     // template's dialog units.
     SetWindowPos(HWND_TOPMOST, place.x, place.y, layout.width, layout.height, SWP_NOREDRAW);

@@ -44,8 +44,8 @@ Rect Selection(int slot, int dpi) {
 Rect Hit(int slot, int dpi) { return Thumbnail(slot, kHitWidth, kHitHeight, dpi); }
 
 Rect Video(const picture::Placement& placement, int dpi) {
-    return Scaled(Rect{placement.left, placement.top, placement.left + placement.width, placement.top + placement.height},
-                  dpi);
+    const int right = placement.left + placement.width, bottom = placement.top + placement.height;
+    return Scaled(Rect{placement.left, placement.top, right, bottom}, dpi);
 }
 
 }  // namespace frame_layout

@@ -290,7 +290,8 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, CameraControl& control) {
         const display::Rect slot = frame_layout::Thumbnail(k, width, height, m_nDpi);
         scaled.resize(static_cast<size_t>(slot.Width()) * slot.Height() * 4);
         const imaging::PixelView stored{item.thumbnail, width, height, static_cast<size_t>(width) * 4};
-        const imaging::PixelRect shown{scaled.data(), slot.Width(), slot.Height(), static_cast<size_t>(slot.Width()) * 4};
+        const imaging::PixelRect shown{scaled.data(), slot.Width(), slot.Height(),
+                                       static_cast<size_t>(slot.Width()) * 4};
         if (!imaging::Resample(stored, shown)) continue;
         UniqueBitmap thumbnail(::CreateBitmap(slot.Width(), slot.Height(), 1, 32, scaled.data()));
         if (!thumbnail) continue;
