@@ -6,6 +6,7 @@
 #include "tests/utility/FakeRegistry.h"
 #include "utility/DriverRegistry.h"
 #include "utility/PanelPlacement.h"
+#include "utility/RegistryValues.h"
 
 using namespace utility;
 using fake::Dword;
@@ -275,4 +276,22 @@ TEST(DriverDesc, FirstExistingInstanceNamesTheDeviceKeyCutAtSettings) {
     FakeRegistry cut = Driver(kStd, Dword(1), {{"ii0001", Text(longDevice + "e")}});
     cut.Set(longDevice, "DriverDesc", Text("Long"));
     EXPECT_EQ(ReadDriverDesc(cut, kKeyRead), "Long");
+}
+
+// The count before the instance values is read from whatever bytes the value has: up to
+// four, little-endian, with every byte in its place.
+TEST(RegistryValues, ALeadingCountTakesUpToFourBytesLittleEndian) {
+    const struct {
+        ValueBytes value;
+        std::optional<uint32_t> count;
+    } cases[] = {
+        {std::nullopt, std::nullopt},
+        {std::vector<uint8_t>{}, std::nullopt},
+        {std::vector<uint8_t>{0x81}, 0x81u},
+        {std::vector<uint8_t>{0x03, 0x02, 0x81}, 0x810203u},
+        {std::vector<uint8_t>{0x78, 0x56, 0x34, 0x92}, 0x92345678u},
+        {std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12, 0xFF}, 0x12345678u},  // a fifth byte is not the count's
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LeadingUnsigned32(c.value), c.count) << (c.value ? c.value->size() : 99) << " bytes";
 }

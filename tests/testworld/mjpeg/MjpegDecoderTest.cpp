@@ -279,9 +279,17 @@ TEST(MjpegDecoderOutput, RefusesABufferThatCannotHoldThePicture) {
         const OutputImage out{c.format, buffer.data(), c.size, c.stride, false};
         EXPECT_EQ(Decode(jpeg.data(), jpeg.size(), out).error, DecodeError::BufferTooSmall) << c.size << " " << c.stride;
     }
-    // A size that would not fit a size_t is no size at all, however large the buffer claims to be.
-    EXPECT_EQ(RequiredSize(20, 10, PixelFormat::Bgr24, SIZE_MAX / 9), 0u);
-    EXPECT_EQ(RequiredSize(20, 10, PixelFormat::Bgr24, SIZE_MAX / 10), SIZE_MAX / 10 * 9 + 60);
+    // A size that would not fit a size_t is no size at all, however large the buffer claims to
+    // be; nor is that of an empty picture.
+    const struct {
+        int width, height;
+        size_t stride, required;
+    } sizes[] = {{20, 10, SIZE_MAX / 9, 0},          {20, 10, SIZE_MAX / 10, SIZE_MAX / 10 * 9 + 60},
+                 {20, 2, SIZE_MAX - 30, 0},          {20, 2, SIZE_MAX - 60, SIZE_MAX},  // the largest there is
+                 {20, 1, SIZE_MAX, 60}, {0, 10, 60, 0}, {20, 0, 60, 0}, {-1, 10, 60, 0}};  // one row: its own bytes
+    for (const auto& s : sizes)
+        EXPECT_EQ(RequiredSize(s.width, s.height, PixelFormat::Bgr24, s.stride), s.required)
+            << s.width << " x " << s.height << ", stride " << s.stride;
     const OutputImage none{PixelFormat::Bgr24, nullptr, buffer.size(), 60, false};
     EXPECT_EQ(Decode(jpeg.data(), jpeg.size(), none).error, DecodeError::BufferTooSmall);
 }
