@@ -204,6 +204,15 @@ TEST(PanelPosition, APerUserPlaceIsWrittenWhereTheDriversKeyIsRefusedAndWinsOnRe
     const auto key = noInstance.OpenLocalMachineKey(kUvc, kKeyRead);
     EXPECT_TRUE(SavePanelPosition(noInstance, key.get(), {3, 4}));
     EXPECT_EQ(noInstance.GetUser(user, "PointY"), Dword(4));
+    // Half a place is no place: when the driver's key takes one point only, both go per user.
+    for (const char* refused : {"PointX", "PointY"}) {
+        FakeRegistry half = Driver(kUvc, Value{{1}});
+        half.refusedLocalMachineValue = refused;
+        const auto halfKey = half.OpenLocalMachineKey(kUvc, kKeyRead);
+        EXPECT_TRUE(SavePanelPosition(half, halfKey.get(), {5, 6})) << refused;
+        EXPECT_EQ(half.GetUser(user, "PointX"), Dword(5)) << refused;
+        EXPECT_EQ(LoadPanelPosition(half, halfKey.get(), {1, 2}).y, 6) << refused;
+    }
 }
 
 TEST(PanelPlacement, APanelOpensWhollyInsideTheWorkAreaMovedNoFurtherThanNeeded) {

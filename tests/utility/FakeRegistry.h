@@ -35,6 +35,8 @@ public:
     std::vector<uint32_t> masks;  // of every HKEY_LOCAL_MACHINE open, in order
     int openKeys = 0;
     bool standardUser = false;
+    // A value HKEY_LOCAL_MACHINE keys fail to write, as a write that fails halfway.
+    std::string refusedLocalMachineValue;
 
     std::unique_ptr<utility::RegistryKey> OpenLocalMachineKey(const std::string& path, uint32_t access) override {
         using namespace utility;
@@ -43,14 +45,14 @@ public:
         if (key == m_keys.end() || (access & kKeyWow64_32Key && access & kKeyWow64_64Key) ||
             (standardUser && access & kKeySetValue))
             return nullptr;
-        return std::make_unique<Key>(*this, key->second, access);
+        return std::make_unique<Key>(*this, key->second, access, true);
     }
     std::unique_ptr<utility::RegistryKey> OpenUserKey(const std::string& path, bool create) override {
         using namespace utility;
         auto key = m_user.find(Lower(path));
         if (key == m_user.end() && create) key = m_user.emplace(Lower(path), Values{}).first;
         if (key == m_user.end()) return nullptr;
-        return std::make_unique<Key>(*this, key->second, kKeyRead | kKeySetValue);
+        return std::make_unique<Key>(*this, key->second, kKeyRead | kKeySetValue, false);
     }
 
 private:
@@ -67,7 +69,10 @@ private:
         return s;
     }
     struct Key final : utility::RegistryKey {
-        Key(FakeRegistry& r, Values& v, uint32_t a) : registry(r), values(v), access(a) { ++registry.openKeys; }
+        Key(FakeRegistry& r, Values& v, uint32_t a, bool machine)
+            : registry(r), values(v), access(a), localMachine(machine) {
+            ++registry.openKeys;
+        }
         ~Key() override { --registry.openKeys; }
         std::optional<Bytes> QueryValue(const std::string& name, uint32_t bufferSize) const override {
             const auto found = values.find(Lower(name));
@@ -76,12 +81,15 @@ private:
             return found->second;
         }
         bool SetDwordValue(const std::string& name, uint32_t value) override {
-            if (access & utility::kKeySetValue) values[Lower(name)] = Dword(value);
-            return access & utility::kKeySetValue;
+            const bool refused = localMachine && Lower(name) == Lower(registry.refusedLocalMachineValue);
+            if (!(access & utility::kKeySetValue) || refused) return false;
+            values[Lower(name)] = Dword(value);
+            return true;
         }
         FakeRegistry& registry;
         Values& values;
         uint32_t access;
+        bool localMachine;
     };
     std::map<std::string, Values> m_keys;
     std::map<std::string, Values> m_user;
