@@ -196,6 +196,7 @@ std::vector<Scenario> Scenarios() {
     return {
         {"photo appended", true, 3, Photos({1, 2}), 4, Photos({1, 2, 3}), true},
         {"photo appended at the wrap", true, 10000, Photos({1, 2}), 1, Photos({1, 2, 3}), true},
+        {"three photos appended at once", true, 3, Photos({1, 2}), 6, Photos({1, 2, 3, 4, 5}), true},
         {"nothing changed", true, 4, Photos({1, 2}), 4, Photos({1, 2}), true},
         {"middle item deleted", true, 4, Photos({1, 2, 3}), 4, Photos({1, 3}), false},
         {"first save, no file yet", false, 1, {}, 2, Photos({1}), false},
