@@ -13,6 +13,10 @@
 constexpr UINT WM_TESK_GRAPH_EVENT = WM_APP + 1;
 // Posted to the main window when the camera cannot be opened.
 constexpr UINT WM_TESK_CAMERA_BUSY = WM_APP + 2;
+// Posted to the main window by the camera's thread once a photo's frame is copied, and by
+// the storing thread once a photo is stored or failed.
+constexpr UINT WM_TESK_PHOTO_FRAME = WM_APP + 3;
+constexpr UINT WM_TESK_PHOTO_STORED = WM_APP + 4;
 
 class CameraControl {
 public:
@@ -32,8 +36,11 @@ public:
 
     // 0 on success, else the failing HRESULT of the new preview.
     virtual int RestartPreview(int width, int height) = 0;
-    // One photo from the running preview, then the settings file is saved.
+    // Asks the running preview for one photo and returns at once. The camera window hears
+    // (CameraView) when its frame has come or cannot come, and when it is stored, listed and
+    // saved. Nothing while a photo awaits its frame.
     virtual void TakePhoto() = 0;
+    virtual bool PhotoAwaitsFrame() const = 0;
     virtual void SaveSettings() = 0;
     virtual void HandleGraphEvents() = 0;
     // Places the video window anew, after the camera window moved to another DPI.

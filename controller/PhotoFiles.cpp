@@ -33,13 +33,23 @@ int NextPictureNumber(int number) {
     return number >= kFirstPictureNumber && number < kLastPictureNumber ? number + 1 : kFirstPictureNumber;
 }
 
-std::optional<int> FindFreePictureNumber(int start, const std::function<bool(int number)>& taken) {
+Claim ClaimPictureNumber(int start, const std::function<NameState(int number)>& probe,
+                         const std::function<Creation(int number)>& create) {
     int number = start >= kFirstPictureNumber && start <= kLastPictureNumber ? start : kFirstPictureNumber;
-    for (int tried = 0; tried < kLastPictureNumber; ++tried) {
-        if (!taken(number)) return number;
-        number = NextPictureNumber(number);
+    for (int tried = 0; tried < kLastPictureNumber; ++tried, number = NextPictureNumber(number)) {
+        const NameState state = probe(number);
+        if (state == NameState::Taken) continue;
+        if (state == NameState::Unknown) return Claim{Claim::Outcome::Failed, number};
+        switch (create(number)) {
+        case Creation::Created:
+            return Claim{Claim::Outcome::Created, number};
+        case Creation::Exists:
+            continue;
+        case Creation::Failed:
+            return Claim{Claim::Outcome::Failed, number};
+        }
     }
-    return std::nullopt;
+    return Claim{Claim::Outcome::AllTaken, 0};
 }
 
 bool IsLocalPath(const std::u16string& path) {

@@ -2,7 +2,6 @@
 // Which files are photos: the numbered names new photos take in the photo folder, and the
 // stored paths the program may open or delete. Platform-free; the callers ask the disk.
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "controller/CapturedItem.h"
@@ -17,9 +16,29 @@ constexpr int kLastPictureNumber = 10000;
 // number is taken unchecked from the settings file) are followed by 1.
 int NextPictureNumber(int number);
 
-// The first number, from `start` on in photo order, for which `taken` says no: at most
-// every number once. `start` outside 1 .. 10000 counts as 1. Nothing when all are taken.
-std::optional<int> FindFreePictureNumber(int start, const std::function<bool(int number)>& taken);
+// What the disk says of one number's photo file.
+enum class NameState {
+    Free,    // no such file, nor its folder
+    Taken,   // a file or folder of that name exists
+    Unknown  // the disk could not say: access denied, a sharing or network error
+};
+// What came of creating one number's photo file as a new file.
+enum class Creation { Created, Exists, Failed };
+
+struct Claim {
+    enum class Outcome {
+        Created,   // `number`'s file was created new
+        AllTaken,  // every number's file exists: nothing was created
+        Failed     // the check or creation of `number` failed: nothing was created
+    } outcome;
+    int number;  // 0 with AllTaken
+};
+
+// The first number, from `start` on in photo order, whose file `probe` says is free and
+// `create` creates new; a number whose file appeared between the two is passed over. Every
+// number is tried at most once. `start` outside 1 .. 10000 counts as 1.
+Claim ClaimPictureNumber(int start, const std::function<NameState(int number)>& probe,
+                         const std::function<Creation(int number)>& create);
 
 // A path the program may open or delete: a local, drive-absolute path ("C:\..." or "C:/...")
 // of a file whose name ends in ".jpg" in any case. Not network paths ("\\server\..."),

@@ -1,94 +1,158 @@
 #include "controller/PhotoHandOff.h"
 
+#include <condition_variable>
+#include <deque>
 #include <exception>
-#include <system_error>
+#include <mutex>
+
+struct PhotoHandOff::Shared {
+    struct Awaiting {
+        uint32_t request;
+        PhotoOrder order;
+        Clock::time_point deadline;
+    };
+    struct Job {
+        uint32_t request;
+        PhotoOrder order;
+        Store store;
+    };
+
+    explicit Shared(Notify n) : notify(std::move(n)) {}
+
+    std::mutex lock;
+    std::condition_variable changed;
+    const Notify notify;
+    uint32_t lastRequest = 0;
+    std::optional<Awaiting> awaiting;
+    std::deque<Job> jobs;        // queued, not yet storing
+    size_t unfinished = 0;       // taken and not yet finished: queued, storing, or on the way
+    std::vector<PhotoResult> finished;
+    bool stopping = false;       // the owner has gone: no further store starts
+};
+
+PhotoHandOff::PhotoHandOff(Notify notify) : m_shared(std::make_shared<Shared>(std::move(notify))) {}
 
 PhotoHandOff::~PhotoHandOff() {
-    std::thread storing;
+    bool idle;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        storing = std::move(m_storing);
+        std::lock_guard<std::mutex> lock(m_shared->lock);
+        m_shared->stopping = true;
+        idle = m_shared->unfinished == 0;
+        m_shared->changed.notify_all();
     }
-    if (storing.joinable()) storing.join();
+    if (!m_storing.joinable()) return;
+    // A store held up by the disk keeps the program from ending only for its owner's bound.
+    if (idle)
+        m_storing.join();
+    else
+        m_storing.detach();
 }
 
-std::optional<uint32_t> PhotoHandOff::Begin(PhotoOrder order) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    // A late item must be taken first: the next frame's would replace it.
-    if (m_state != State::Idle || m_item) return std::nullopt;
-    m_state = State::Requested;
-    m_order = std::move(order);
-    return ++m_request;
+std::optional<uint32_t> PhotoHandOff::Begin(PhotoOrder order, Clock::time_point deadline) {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (m_shared->awaiting) return std::nullopt;
+    const uint32_t request = ++m_shared->lastRequest;
+    m_shared->awaiting = Shared::Awaiting{request, std::move(order), deadline};
+    return request;
 }
 
-bool PhotoHandOff::Cancel(uint32_t request) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_state != State::Requested || m_request != request) return false;
-    m_state = State::Idle;
+bool PhotoHandOff::AwaitsFrame() const {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    return m_shared->awaiting.has_value();
+}
+
+std::optional<PhotoHandOff::Clock::time_point> PhotoHandOff::Deadline() const {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (!m_shared->awaiting) return std::nullopt;
+    return m_shared->awaiting->deadline;
+}
+
+bool PhotoHandOff::Cancel() {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (!m_shared->awaiting) return false;
+    m_shared->awaiting.reset();
+    return true;
+}
+
+bool PhotoHandOff::Expire(Clock::time_point now) {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (!m_shared->awaiting || now < m_shared->awaiting->deadline) return false;
+    m_shared->awaiting.reset();
     return true;
 }
 
 std::optional<PhotoHandOff::Taken> PhotoHandOff::Take() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_state != State::Requested) return std::nullopt;
-    m_state = State::Storing;
-    return Taken{m_request, m_order};
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (!m_shared->awaiting) return std::nullopt;
+    Taken taken{m_shared->awaiting->request, std::move(m_shared->awaiting->order)};
+    m_shared->awaiting.reset();
+    ++m_shared->unfinished;
+    return taken;
 }
 
-void PhotoHandOff::StoreInBackground(const Taken& taken, Store store) {
-    std::thread previous;
-    try {
-        std::lock_guard<std::mutex> lock(m_lock);
-        // The thread of an earlier request has finished it (a request is taken only once the
-        // one before is finished) and is ending: joined below, outside the lock.
-        previous = std::move(m_storing);
-        m_storing = std::thread([this, request = taken.request, order = taken.order, store = std::move(store)] {
-            std::unique_ptr<CapturedItem> item;
+void PhotoHandOff::Queue(Taken taken, Store store) {
+    // Told before the storing thread can finish it: the frame's news never follows the store's.
+    if (m_shared->notify) m_shared->notify(Event::FrameTaken, taken.request);
+    bool queued = false;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->lock);
+        if (!m_shared->stopping) {
             try {
-                item = store(order);
-            } catch (const std::exception&) {  // out of memory, say: a store that failed
+                if (!m_storing.joinable()) m_storing = std::thread(&PhotoHandOff::StoringThread, m_shared);
+                m_shared->jobs.push_back(Shared::Job{taken.request, std::move(taken.order), std::move(store)});
+                queued = true;
+            } catch (const std::exception&) {  // no thread or no memory to be had
             }
-            Finish(request, std::move(item));
-        });
-    } catch (const std::system_error&) {  // no thread to be had: the frame is not stored
-        Finish(taken.request, nullptr);
+        }
+        if (!queued) {  // the photo is not stored
+            --m_shared->unfinished;
+            m_shared->finished.push_back(PhotoResult{taken.request, std::nullopt, nullptr});
+        }
+        m_shared->changed.notify_all();
     }
-    if (previous.joinable()) previous.join();
+    if (!queued && m_shared->notify) m_shared->notify(Event::Finished, taken.request);
 }
 
-void PhotoHandOff::Finish(uint32_t request, std::unique_ptr<CapturedItem> item) {
-    // Notified under the lock: once it is released the waiter may end this object's life.
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_item = std::move(item);
-    m_done = request;
-    m_state = State::Idle;
-    m_changed.notify_all();
-}
-
-PhotoHandOff::Outcome PhotoHandOff::Wait(uint32_t request, Duration frameTime, Duration storeTime,
-                                         std::unique_ptr<CapturedItem>& item) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    const auto finished = [&] { return m_done == request && m_state == State::Idle; };
-    const auto start = std::chrono::steady_clock::now();
-    // Until the frame is taken or the request withdrawn (a finished one is neither requested).
-    if (!m_changed.wait_until(lock, start + frameTime, [&] { return m_state != State::Requested; }) &&
-        m_state == State::Requested) {
-        m_state = State::Idle;  // no frame came: withdrawn, nothing changes
-        return Outcome::NoFrame;
+void PhotoHandOff::StoringThread(const std::shared_ptr<Shared>& shared) {
+    for (;;) {
+        Shared::Job job;
+        {
+            std::unique_lock<std::mutex> lock(shared->lock);
+            shared->changed.wait(lock, [&] { return shared->stopping || !shared->jobs.empty(); });
+            if (shared->stopping) return;  // what is queued is never stored: nobody lists it
+            job = std::move(shared->jobs.front());
+            shared->jobs.pop_front();
+        }
+        PhotoResult result;
+        try {
+            result = job.store(job.order);
+        } catch (const std::exception&) {  // out of memory, say: nothing stored
+            result = PhotoResult{};
+        }
+        result.request = job.request;
+        {
+            std::lock_guard<std::mutex> lock(shared->lock);
+            shared->finished.push_back(std::move(result));
+            --shared->unfinished;
+            shared->changed.notify_all();
+        }
+        if (shared->notify) shared->notify(Event::Finished, job.request);
     }
-    if (!finished() && m_state == State::Idle) return Outcome::NoFrame;  // withdrawn by Cancel
-    if (!m_changed.wait_until(lock, start + frameTime + storeTime, finished)) return Outcome::StillStoring;
-    item = std::move(m_item);
-    return item ? Outcome::Stored : Outcome::Failed;
 }
 
-std::unique_ptr<CapturedItem> PhotoHandOff::TakeLateItem() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_state == State::Storing) return nullptr;
-    return std::move(m_item);
+std::vector<PhotoResult> PhotoHandOff::TakeFinished() {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    std::vector<PhotoResult> finished = std::move(m_shared->finished);
+    m_shared->finished.clear();
+    return finished;
 }
 
-bool PhotoHandOff::WaitUntilIdle(Duration timeout) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, timeout, [&] { return m_state != State::Storing; });
+bool PhotoHandOff::InFlight() const {
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    return m_shared->awaiting || m_shared->unfinished > 0 || !m_shared->finished.empty();
+}
+
+bool PhotoHandOff::WaitUntilStored(Duration timeout) {
+    std::unique_lock<std::mutex> lock(m_shared->lock);
+    return m_shared->changed.wait_for(lock, timeout, [&] { return m_shared->unfinished == 0; });
 }

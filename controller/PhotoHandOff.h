@@ -1,89 +1,95 @@
 #pragma once
-// The hand-over of one photo between the user-interface thread, which asks for a frame and
-// waits, and the camera's thread, which hands the frame it was given to a storing thread of
-// this object's own. Each request has a number, so that a frame stored for an earlier
-// request never ends the wait of a later one, and carries the photo's name and kind, so
-// that the storing thread never reads what the user-interface thread may be changing; the
-// stored item is handed over, never appended by another thread, so the list of photos
-// belongs to the user-interface thread alone.
+// The photos between three threads: the user-interface thread asks for them, the camera's
+// thread hands over a copy of each frame, and a storing thread of this object's own stores
+// them one after the other, in the order they were asked for. Only WaitUntilStored waits:
+// the user-interface thread learns of a taken frame and of a finished store through
+// `notify` (the camera program posts itself a message), and of a frame that never came
+// through Expire, which it calls once the request's deadline has passed.
 //
-//   Idle --Begin--> Requested --Take--> Storing --Finish--> Idle
-//                   Requested --Cancel or the frame time-out--> Idle
+// One request at a time awaits its frame; any number may be stored behind it.
+//
+//   Begin --> awaiting its frame --Take, Queue--> storing --> finished (TakeFinished)
+//             awaiting --Cancel, or Expire after the deadline--> withdrawn: no photo
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "controller/CapturedItem.h"
 
 // What the storing thread needs of a photo, fixed when the photo is asked for.
 struct PhotoOrder {
-    std::u16string path;  // the file the photo is stored in
-    int32_t kind = 0;     // the item's kind
+    std::u16string folder;  // the photo folder
+    int32_t kind = 0;       // the item's kind
+    int startNumber = 1;    // the first picture number tried
+};
+
+// What came of one photo whose frame was taken.
+struct PhotoResult {
+    uint32_t request = 0;
+    // The picture number the photo used up, stored or not; none when no number was tried.
+    std::optional<int> number;
+    std::unique_ptr<CapturedItem> item;  // null when the photo could not be stored
 };
 
 class PhotoHandOff {
 public:
+    using Clock = std::chrono::steady_clock;
     using Duration = std::chrono::milliseconds;
-    // Stores the photo of `order` on the storing thread: its item, or null when it could not.
-    using Store = std::function<std::unique_ptr<CapturedItem>(const PhotoOrder& order)>;
+    // Stores one photo on the storing thread. It owns its copy of the frame.
+    using Store = std::function<PhotoResult(const PhotoOrder& order)>;
+    enum class Event {
+        FrameTaken,  // on the camera's thread, as the frame is queued for storing
+        Finished     // on the storing thread, once the photo's result waits in TakeFinished
+    };
+    // Called outside the lock, possibly after this object has gone: it must hold nothing of
+    // its owner but what outlives it (a window handle).
+    using Notify = std::function<void(Event event, uint32_t request)>;
 
-    PhotoHandOff() = default;
-    // Joins the storing thread: its owner must not go while a frame is being stored
-    // (WaitUntilIdle).
+    explicit PhotoHandOff(Notify notify = {});
+    // A store still running is left to end on its own (its state is shared with it); photos
+    // queued behind it are not stored.
     ~PhotoHandOff();
     PhotoHandOff(const PhotoHandOff&) = delete;
     PhotoHandOff& operator=(const PhotoHandOff&) = delete;
 
-    // User-interface thread: a new request for `order`; nothing while a frame is still being
-    // stored or a late item waits to be taken (TakeLateItem).
-    std::optional<uint32_t> Begin(PhotoOrder order);
-    // User-interface thread: no frame can come for `request`; false when one was taken.
-    bool Cancel(uint32_t request);
+    // User-interface thread: a new request awaiting its frame until `deadline`; nothing
+    // while another request awaits its frame.
+    std::optional<uint32_t> Begin(PhotoOrder order, Clock::time_point deadline);
+    bool AwaitsFrame() const;
+    // The deadline of the request that awaits its frame.
+    std::optional<Clock::time_point> Deadline() const;
+    // User-interface thread: withdraws the request that awaits its frame; false when none does.
+    bool Cancel();
+    // User-interface thread: withdraws it when its deadline is not after `now`.
+    bool Expire(Clock::time_point now);
 
     struct Taken {
         uint32_t request;
         PhotoOrder order;
     };
-    // Camera's thread: the frame for the open request, with its order; nothing when none is
-    // open.
+    // Camera's thread: the request that awaits its frame; nothing when none does. Queue must
+    // follow on every path.
     std::optional<Taken> Take();
-    // Camera's thread: runs `store` for what Take gave on the storing thread, which then
-    // calls Finish with its item; returns at once, so that the camera's thread never waits
-    // for the disk. `store` must hold its own copy of the frame.
-    void StoreInBackground(const Taken& taken, Store store);
-    // The frame of `request` is stored (`item`), or could not be (null). The storing
-    // thread's last touch of this object.
-    void Finish(uint32_t request, std::unique_ptr<CapturedItem> item);
+    // Camera's thread: stores the taken request's photo on the storing thread and returns at
+    // once. A store that throws counts as one that stored nothing.
+    void Queue(Taken taken, Store store);
 
-    enum class Outcome {
-        Stored,       // the item is in `item`
-        Failed,       // a frame came but could not be stored
-        NoFrame,      // none came within the frame time: the request is withdrawn
-        StillStoring  // one came but is still being stored after the store time
-    };
-    // User-interface thread: waits for `request`.
-    Outcome Wait(uint32_t request, Duration frameTime, Duration storeTime, std::unique_ptr<CapturedItem>& item);
-
-    // User-interface thread: the item of a request whose wait ended StillStoring, once stored.
-    std::unique_ptr<CapturedItem> TakeLateItem();
-    // Until no frame is being stored, at most `timeout`; false when one still is.
-    bool WaitUntilIdle(Duration timeout);
+    // User-interface thread: the photos stored or failed since the last call, in order.
+    std::vector<PhotoResult> TakeFinished();
+    // A photo awaits its frame, is being stored, or waits to be taken from TakeFinished.
+    bool InFlight() const;
+    // Until no taken frame is left to store, at most `timeout`; false when one still is.
+    bool WaitUntilStored(Duration timeout);
 
 private:
-    enum class State { Idle, Requested, Storing };
+    struct Shared;
+    static void StoringThread(const std::shared_ptr<Shared>& shared);
 
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    State m_state = State::Idle;
-    uint32_t m_request = 0;  // the newest request
-    uint32_t m_done = 0;     // the newest request whose frame is finished
-    PhotoOrder m_order;      // of the newest request
-    std::unique_ptr<CapturedItem> m_item;  // stored, not yet taken by the user-interface thread
-    std::thread m_storing;   // the latest storing thread; earlier ones are joined
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_storing;  // started with the first photo
 };

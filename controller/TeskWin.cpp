@@ -15,8 +15,8 @@ namespace {
 constexpr wchar_t kCaption[] = L"Delm Halvo";
 constexpr int kRecoveryAttempts = 7;
 constexpr DWORD kRetryPauseMs = 1000;
-// How long closing waits for a photo still being stored.
-constexpr PhotoHandOff::Duration kStoreAtCloseTime{10000};
+// How long the end of the program waits for the photos still being stored.
+constexpr PhotoHandOff::Duration kStoreAtCloseTime{5000};
 constexpr wchar_t kStartUp[] = L"start-up";
 
 void RegisterBesideProgram(const wchar_t* file, const wchar_t* step) {
@@ -31,6 +31,10 @@ const MessageMap* CTeskWin::GetMessageMap() const {
         OnMessage<WM_DESTROY, CTeskWin, &CTeskWin::OnDestroy>(),
         OnMessage<WM_TESK_CAMERA_BUSY, CTeskWin, &CTeskWin::OnCameraBusy>(),
         OnMessage<WM_POWERBROADCAST, CTeskWin, &CTeskWin::OnPowerBroadcast>(),
+        OnMessage<WM_ENDSESSION, CTeskWin, &CTeskWin::OnEndSession>(),
+        OnMessage<WM_TIMER, CTeskWin, &CTeskWin::OnTimer>(),
+        OnMessage<WM_TESK_PHOTO_FRAME, CTeskWin, &CTeskWin::OnPhotoFrameTaken>(),
+        OnMessage<WM_TESK_PHOTO_STORED, CTeskWin, &CTeskWin::OnPhotoStored>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetMessageMap(), entries);
     return &map;
@@ -42,6 +46,12 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
                        reinterpret_cast<LONG_PTR>(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_PROGRAM))));
     m_nThumbWidth = 80;
     m_nThumbHeight = 60;
+    // The hand-off may outlive this object by a store the disk holds up: it posts to the
+    // handle, never to the object.
+    const HWND self = m_hWnd;
+    m_photos = std::make_unique<PhotoHandOff>([self](PhotoHandOff::Event event, uint32_t) {
+        ::PostMessageW(self, event == PhotoHandOff::Event::FrameTaken ? WM_TESK_PHOTO_FRAME : WM_TESK_PHOTO_STORED, 0, 0);
+    });
 
     // Found beside the program by the library search; a failure leaves what is registered.
     RegisterBesideProgram(L"MPEGEncFilter.ax", L"register MPEGEncFilter.ax");
@@ -96,19 +106,39 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
 
 LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
     Default();
-    // A frame being stored on the camera's thread works in this object and in the graph.
-    if (!m_photo.WaitUntilIdle(kStoreAtCloseTime)) {
-        m_bStoreOutlivesWindow = true;  // both stay for it; the process ends anyway
-        SaveSettings();
-        return 0;
-    }
-    CollectLatePhoto();
+    KillTimer(kRecoveryTimer);
+    // The camera window has gone already; a photo being stored is waited for, boundedly.
+    FinishPhotos(kStoreAtCloseTime);
     SaveSettings();
     m_lib.SelectVideoDevice(-1);
     m_lib.SelectAudioDevice(-1);
     m_lib.CloseAll();
+    m_photos.reset();  // no frame comes any more; a store still held up ends on its own
     m_com.reset();
     return 0;
+}
+
+// The session ends and the process with it, without WM_DESTROY: the photos being stored
+// are listed and the list saved first.
+LRESULT CTeskWin::OnEndSession(WPARAM wParam, LPARAM) {
+    if (wParam) {
+        FinishPhotos(kStoreAtCloseTime);
+        SaveSettings();
+    }
+    return 0;
+}
+
+LRESULT CTeskWin::OnTimer(WPARAM wParam, LPARAM) {
+    switch (wParam) {
+    case kFrameTimer:
+        OnFrameTimer();
+        return 0;
+    case kRecoveryTimer:
+        AttemptRecovery();
+        return 0;
+    default:
+        return Default();
+    }
 }
 
 LRESULT CTeskWin::OnCameraBusy(WPARAM, LPARAM) {
@@ -143,20 +173,33 @@ void CTeskWin::SelectResolution(int resolution) {
 }
 
 int CTeskWin::RestartPreview(int width, int height) {
+    // A frame asked of the old graph never comes: the request ends now.
+    if (m_photos && m_photos->Cancel()) PostMessage(WM_TESK_PHOTO_FRAME);
     m_lib.CloseAll();
     m_lib.SetVideoSize(width, height);
     PlaceVideo();
     const HRESULT hr = m_lib.StartPreview(this);
-    return FAILED(hr) ? static_cast<int>(hr) : 0;
+    if (FAILED(hr)) return static_cast<int>(hr);
+    KillTimer(kRecoveryTimer);  // the preview runs: a recovery under way is over
+    return 0;
 }
 
 void CTeskWin::RecoverPreview() {
+    m_nRecoveryAttempts = 0;
+    AttemptRecovery();
+}
+
+void CTeskWin::AttemptRecovery() {
+    KillTimer(kRecoveryTimer);
+    ++m_nRecoveryAttempts;
     const picture::Size preview = picture::OfSetting(m_nResolution).preview;
-    for (int attempt = 0; attempt < kRecoveryAttempts; ++attempt) {
-        if (attempt > 0) ::Sleep(kRetryPauseMs);
-        if (RestartPreview(preview.width, preview.height) == 0) return;
+    if (RestartPreview(preview.width, preview.height) == 0) return;
+    if (m_nRecoveryAttempts < kRecoveryAttempts) {
+        SetTimer(kRecoveryTimer, kRetryPauseMs);
+        return;
     }
     m_bNoVideo = 1;
+    if (CameraView* view = TeskApp().View()) view->Repaint();
 }
 
 void CTeskWin::HandleGraphEvents() { m_lib.HandleEvents(this); }

@@ -4,7 +4,7 @@
 // numbering, restarts and recovers the preview, takes photos, and writes the settings file
 // when it is destroyed. Its object deletes itself after its window has been destroyed;
 // being the application's main window, its destruction ends the program.
-#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,7 +16,6 @@
 #include "controller/SettingsFile.h"
 #include "framework/Handles.h"
 #include "framework/Wnd.h"
-#include "imaging/Dib.h"
 
 
 class CTeskWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraControl {
@@ -35,26 +34,24 @@ public:
     }
     int RestartPreview(int width, int height) override;
     void TakePhoto() override;
+    bool PhotoAwaitsFrame() const override { return m_photos && m_photos->AwaitsFrame(); }
+    // A photo awaits its frame, is being stored, or is stored and not yet listed.
+    bool PhotosInFlight() const { return m_photos && m_photos->InFlight(); }
     void SaveSettings() override;
     void HandleGraphEvents() override;
     void Quit() override { PostMessage(WM_CLOSE); }
 
-    // Restarts at the current size; seven attempts a second apart, then m_bNoVideo = 1.
+    // Restarts at the current size: seven attempts a second apart, from a timer, then
+    // m_bNoVideo = 1. A later call starts the attempts again.
     void RecoverPreview();
     void PlaceVideo() override;
     int LoadSettings();
 
     // GraphEventHandler
     void OnRenderDeviceSet(long param1) override;
-    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp): copies the frame into
-    // m_frame and hands it to the storing thread, so that the filter's buffer is free again
-    // at once.
+    // GraphCallback, on the effect filter's thread (PhotoFlow.cpp): copies the frame for the
+    // storing thread, so that the filter's buffer is free again at once.
     void OnSnapshot(int width, int height, const BYTE* pixels) override;
-    // What the storing thread does with a frame: the bitmap file written whole under the
-    // order's path, which must not exist yet, the item made into `item`, then the same
-    // picture written as the JPEG that replaces the bitmap (`frame` is spent). False when the
-    // bitmap could not be written whole: then no file is left under the photo's name.
-    bool StorePhoto(const PhotoOrder& order, CDib& frame, CapturedItem& item);
 
     int m_nResolution = 1;      // the picture size's setting: 0 "320x240", 1 "640x480", 2 "1.3M"
     int m_nPictureNumber = 1;   // number of the next photo file, 1 .. 10000
@@ -70,33 +67,43 @@ public:
     std::optional<ScopedCoInitialize> m_com;
     TeskLib m_lib;
     BYTE m_bNoVideo = 1;  // 1 while no live picture is shown
-    // The frame of the photo in flight: written by OnSnapshot, then used by the storing
-    // thread, one after the other (PhotoHandOff). Its memory is kept for the next photo.
-    // Declared before m_photo, whose destruction joins the storing thread.
-    CDib m_frame;
 
 protected:
     const MessageMap* GetMessageMap() const override;
-    // A frame still being stored when the window went keeps the object (the process ends).
-    void PostNcDestroy() override {
-        if (!m_bStoreOutlivesWindow) delete this;
-    }
+    void PostNcDestroy() override { delete this; }
 
 private:
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT OnCameraBusy(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    // Posted by the hand-off (PhotoFlow.cpp).
+    LRESULT OnPhotoFrameTaken(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPhotoStored(WPARAM wParam, LPARAM lParam);
 
-    // Writes the frame as a new bitmap file under `path` and fills `item`; false when the
-    // file could not be written whole (nothing is left under the name) or existed already.
-    bool StoreFrame(const PhotoOrder& order, const wchar_t* path, const CDib& frame, CapturedItem& item);
-    // A photo whose wait was given up joins the list once it is stored; true when one did.
-    bool CollectLatePhoto();
+    static constexpr UINT_PTR kFrameTimer = 1;     // a photo's frame is due
+    static constexpr UINT_PTR kRecoveryTimer = 2;  // the next attempt of RecoverPreview
 
-    // The photo in flight between TakePhoto and OnSnapshot (PhotoHandOff.h).
-    PhotoHandOff m_photo;
-    bool m_bStoreOutlivesWindow = false;
+    // One attempt of RecoverPreview; the next is due a second later.
+    void AttemptRecovery();
+    // The deadline of the photo awaiting its frame, checked.
+    void OnFrameTimer();
+    // The frame of the photo awaiting one is no more to come, or has come: the camera window
+    // hears of it once nothing awaits a frame.
+    void EndFrameWait();
+    // Lists the photos stored since the last call, in the order they were asked for, and
+    // takes their numbers; true when one was listed.
+    bool CollectStoredPhotos();
+    // Before the program ends: no more frames, the photos being stored waited for at most
+    // `bound`, and those stored listed.
+    void FinishPhotos(PhotoHandOff::Duration bound);
+
+    // The photos between this thread, the camera's and the storing thread; made with the
+    // window, whose handle its messages go to.
+    std::unique_ptr<PhotoHandOff> m_photos;
+    int m_nRecoveryAttempts = 0;  // of the recovery under way
 
     SettingsFile m_settingsFile;
 };

@@ -187,6 +187,9 @@ public:
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
     }
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    // WM_TIMER `id` every `ms` milliseconds; setting it again restarts its period.
+    UINT_PTR SetTimer(UINT_PTR id, UINT ms) { return ::SetTimer(m_hWnd, id, ms, nullptr); }
+    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }

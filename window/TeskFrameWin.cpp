@@ -365,18 +365,32 @@ LRESULT CTeskFrameWin::OnHScroll(WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
+// One photo at a time: the capture button is off from the click until the photo's frame has
+// been copied (or cannot come), so that a second click is a second photo of its own.
 void CTeskFrameWin::OnCapture() {
     CameraControl* controller = Controller();
-    if (!controller) return;
-    // "1.3M" runs the camera at the photo's size for the photo alone.
+    if (!controller || controller->PhotoAwaitsFrame()) return;
+    m_pCaptureButton->SetEnabled(FALSE);
+    // "1.3M" runs the camera at the photo's size for the photo's frame alone.
     const picture::PictureSize& size = picture::OfSetting(controller->Resolution());
-    if (size.photo != size.preview) {
-        controller->RestartPreview(size.photo.width, size.photo.height);
-        controller->TakePhoto();
-        controller->RestartPreview(size.preview.width, size.preview.height);
-    } else {
-        controller->TakePhoto();
-    }
+    m_bPhotoSizeRunning = size.photo != size.preview;
+    if (m_bPhotoSizeRunning) controller->RestartPreview(size.photo.width, size.photo.height);
+    controller->TakePhoto();
+}
+
+void CTeskFrameWin::PhotoFrameEnded() {
+    if (m_pCaptureButton) m_pCaptureButton->SetEnabled(TRUE);
+    CameraControl* controller = Controller();
+    if (!m_bPhotoSizeRunning || !controller) return;
+    m_bPhotoSizeRunning = false;
+    const picture::Size preview = picture::OfSetting(controller->Resolution()).preview;
+    controller->RestartPreview(preview.width, preview.height);
+}
+
+// The strip shows the newest photos.
+void CTeskFrameWin::PhotosStored() {
+    CameraControl* controller = Controller();
+    if (!controller) return;
     const strip::ScrollSetup scroll = strip::ScrollAfterPhoto(static_cast<int>(controller->Photos().size()));
     SetUpScrollBar(scroll);
     if (scroll.enabled) {

@@ -27,6 +27,8 @@ public:
     int Dpi() const override { return m_nDpi; }
     void FillResolutionList() override;
     void Repaint() override { InvalidateRect(nullptr, FALSE); }
+    void PhotoFrameEnded() override;
+    void PhotosStored() override;
 
     // The controls, for tests and benchmarks that look at them.
     CBitmapBtn* CaptureButton() const { return m_pCaptureButton.get(); }
@@ -73,5 +75,7 @@ private:
     UniqueBitmap m_bmpListHover;
     RECT m_rcStrip{0, 517, 642, 592};
     int m_nAnchor = 0;  // the item of the last plain or Ctrl click
+    // The preview runs at a photo's size (at "1.3M") until the photo's frame has come.
+    bool m_bPhotoSizeRunning = false;
     int m_nDpi = display::kDesignDpi;  // the window's DPI, which every size is scaled to
 };

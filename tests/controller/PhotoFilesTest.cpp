@@ -2,6 +2,7 @@
 // or deleted.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -9,33 +10,62 @@
 
 using namespace photo_files;
 
+// The disk as the storing thread meets it, number by number: 'T' a file is there, '?' the
+// look-up fails (access denied, a network error), 'E' free when looked up but there when
+// created (it appeared in between), 'F' free but its creation fails; any other number is free.
 TEST(PhotoFiles, ANewPhotoTakesTheFirstNumberWhoseFileIsFreeWrappingAfter10000) {
+    using Outcome = Claim::Outcome;
+    const auto all = [](char kind, int except = 0) {
+        std::map<int, char> disk;
+        for (int n = 1; n <= 10000; ++n)
+            if (n != except) disk[n] = kind;
+        return disk;
+    };
     struct Case {
         const char* what;
         int start;
-        std::set<int> taken;
-        std::optional<int> number;
+        std::map<int, char> disk;
+        Outcome outcome;
+        int number;
     } cases[] = {
-        {"free", 7, {}, 7},
-        {"one taken", 7, {7}, 8},
-        {"a run taken, a gap after it", 7, {7, 8, 9, 11}, 10},
-        {"the last taken: wraps", 10000, {10000}, 1},
-        {"a run across the wrap", 9999, {9999, 10000, 1, 2}, 3},
-        {"the first is free, others not", 1, {2, 3}, 1},
-        {"out of range from a settings file: starts at 1", 0, {}, 1},
-        {"negative", -5, {1}, 2},
-        {"above the last", 10001, {}, 1},
-        {"all but the one before the start", 5000, [] { std::set<int> all; for (int n = 1; n <= 10000; ++n) if (n != 4999) all.insert(n); return all; }(), 4999},
-        {"all taken", 5000, [] { std::set<int> all; for (int n = 1; n <= 10000; ++n) all.insert(n); return all; }(), std::nullopt},
+        {"free", 7, {}, Outcome::Created, 7},
+        {"one taken", 7, {{7, 'T'}}, Outcome::Created, 8},
+        {"a run taken, a gap after it", 7, {{7, 'T'}, {8, 'T'}, {9, 'T'}, {11, 'T'}}, Outcome::Created, 10},
+        {"the last taken: wraps", 10000, {{10000, 'T'}}, Outcome::Created, 1},
+        {"a run across the wrap", 9999, {{9999, 'T'}, {10000, 'T'}, {1, 'T'}, {2, 'T'}}, Outcome::Created, 3},
+        {"the first is free, others not", 1, {{2, 'T'}, {3, 'T'}}, Outcome::Created, 1},
+        {"out of range from a settings file: starts at 1", 0, {}, Outcome::Created, 1},
+        {"negative", -5, {{1, 'T'}}, Outcome::Created, 2},
+        {"above the last", 10001, {}, Outcome::Created, 1},
+        {"all but the one before the start", 5000, all('T', 4999), Outcome::Created, 4999},
+        {"all taken", 5000, all('T'), Outcome::AllTaken, 0},
+        {"appeared before its creation: the next", 7, {{7, 'E'}}, Outcome::Created, 8},
+        {"taken, then appeared, then free", 7, {{7, 'T'}, {8, 'E'}, {9, 'E'}}, Outcome::Created, 10},
+        {"all appear at creation", 3, all('E'), Outcome::AllTaken, 0},
+        {"a look-up that fails is no free number", 7, {{7, '?'}}, Outcome::Failed, 7},
+        {"nor after taken ones", 7, {{7, 'T'}, {8, '?'}, {9, 'T'}}, Outcome::Failed, 8},
+        {"a creation that fails ends the photo", 7, {{7, 'T'}, {8, 'F'}}, Outcome::Failed, 8},
+        {"after one that appeared", 9999, {{9999, 'E'}, {10000, 'F'}}, Outcome::Failed, 10000},
     };
     for (const Case& c : cases) {
-        std::set<int> asked;
-        const std::optional<int> number = FindFreePictureNumber(c.start, [&](int n) {
-            EXPECT_TRUE(asked.insert(n).second) << c.what << ": " << n << " asked twice";
-            EXPECT_TRUE(n >= 1 && n <= 10000) << c.what << ": " << n;
-            return c.taken.count(n) != 0;
-        });
-        EXPECT_EQ(number, c.number) << c.what;
+        std::set<int> probed, created;
+        const Claim claim = ClaimPictureNumber(
+            c.start,
+            [&](int n) {
+                EXPECT_TRUE(probed.insert(n).second) << c.what << ": " << n << " looked up twice";
+                EXPECT_TRUE(n >= 1 && n <= 10000) << c.what << ": " << n;
+                const auto kind = c.disk.find(n);
+                if (kind == c.disk.end()) return NameState::Free;
+                return kind->second == 'T' ? NameState::Taken : kind->second == '?' ? NameState::Unknown : NameState::Free;
+            },
+            [&](int n) {
+                EXPECT_TRUE(probed.count(n) && created.insert(n).second) << c.what << ": " << n << " created unasked";
+                const auto kind = c.disk.find(n);
+                if (kind == c.disk.end()) return Creation::Created;
+                return kind->second == 'E' ? Creation::Exists : Creation::Failed;
+            });
+        EXPECT_EQ(claim.outcome, c.outcome) << c.what;
+        EXPECT_EQ(claim.number, c.number) << c.what;
     }
     for (auto [number, next] : {std::pair{1, 2}, {9999, 10000}, {10000, 1}, {0, 1}, {-3, 1}, {10001, 1}})
         EXPECT_EQ(NextPictureNumber(number), next) << number;

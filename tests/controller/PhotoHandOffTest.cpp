@@ -1,148 +1,188 @@
-// The hand-over of a photo between the user-interface thread and the camera's thread: each
-// wait ends with what happened to its own request, and a frame that is late never ends a
-// later request's wait or gets lost.
+// The photos between the user-interface thread, the camera's thread (here the test's own)
+// and the storing thread: each ends with what happened to its own request, in the order
+// they were asked for, and nothing but WaitUntilStored ever waits.
 #include <gtest/gtest.h>
 
-#include <future>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <new>
-#include <thread>
+#include <string>
+#include <vector>
 
 #include "controller/PhotoHandOff.h"
 
 namespace {
-using Outcome = PhotoHandOff::Outcome;
-using std::chrono::milliseconds;
+using namespace std::chrono_literals;
+using Clock = PhotoHandOff::Clock;
 
-std::unique_ptr<CapturedItem> Item(int32_t kind) {
-    auto item = std::make_unique<CapturedItem>(MakeEmptyItem());
-    item->kind = kind;
-    return item;
-}
+// What the hand-off told, as "f1 s1": frame taken, store finished, with the request.
+class Told {
+public:
+    void Add(PhotoHandOff::Event event, uint32_t request) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_text += (m_text.empty() ? "" : " ") + std::string(event == PhotoHandOff::Event::FrameTaken ? "f" : "s") +
+                  std::to_string(request);
+        m_changed.notify_all();
+    }
+    std::string Text() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_text;
+    }
+    bool WaitFor(const std::string& text) {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_changed.wait_for(lock, 10s, [&] { return m_text == text; });
+    }
 
-// The camera's thread: takes the open request's frame after `delay` (at once, before the
-// thread starts, for 0) and finishes it after `storing`, with an item of `kind` (0: the
-// store fails).
-std::thread Camera(PhotoHandOff& handOff, milliseconds delay, milliseconds storing, int32_t kind) {
-    const auto takenNow = delay.count() == 0 ? handOff.Take() : std::nullopt;
-    return std::thread([&handOff, delay, storing, kind, takenNow] {
-        std::this_thread::sleep_for(delay);
-        const auto taken = takenNow ? takenNow : handOff.Take();
-        if (!taken) return;
-        std::this_thread::sleep_for(storing);
-        handOff.Finish(taken->request, kind ? Item(kind) : nullptr);
-    });
-}
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::string m_text;
+};
+
+// A disk that holds every store up until it is released.
+class Gate {
+public:
+    void Pass() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait_for(lock, 10s, [&] { return m_open; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_open = false;
+};
+
+enum class Step {
+    Ask,            // the user-interface thread asks for a photo; its kind is 10 x its request
+    AskRefused,     // ... and is refused: one awaits its frame
+    Stored,         // the camera hands over the frame; its store writes an item
+    Failed,         // ... its store writes nothing
+    Throws,         // ... its store throws
+    Held,           // ... its store waits for the disk (Release)
+    NoFrame,        // the camera has no frame to hand over: nothing awaits one
+    BeforeDeadline, // the frame timer fires early: the request still awaits its frame
+    Deadline,       // the frame timer fires at the deadline: the request is withdrawn
+    Withdraw,       // a restart of the preview withdraws the request
+    Release,        // the disk answers
+    Close,          // the owner goes after waiting briefly for the stores
+};
 }  // namespace
 
-TEST(PhotoHandOff, AWaitEndsWithWhatHappenedToItsRequest) {
+TEST(PhotoHandOff, EachPhotoEndsWithWhatHappenedToItsOwnRequestInTheOrderAskedFor) {
+    const Clock::time_point start = Clock::time_point{} + 1h;
+    const Clock::time_point deadline = start + 10s;
     struct Case {
         const char* what;
-        int delayMs, storingMs, kind;  // delay -1: no frame comes
-        int frameMs, storeMs;          // the wait's bounds, far from the camera's times
-        Outcome outcome;
+        std::vector<Step> steps;
+        std::string finished;  // request:kind of its item, or request:- for none
+        std::string told;
     } cases[] = {
-        {"stored", 10, 10, 7, 5000, 5000, Outcome::Stored},
-        {"store failed", 10, 10, 0, 5000, 5000, Outcome::Failed},
-        {"no frame", -1, 0, 7, 100, 100, Outcome::NoFrame},
-        {"still storing", 0, 1000, 7, 100, 100, Outcome::StillStoring},
+        {"stored", {Step::Ask, Step::Stored}, "1:10", "f1 s1"},
+        {"store failed", {Step::Ask, Step::Failed}, "1:-", "f1 s1"},
+        {"store threw", {Step::Ask, Step::Throws}, "1:-", "f1 s1"},
+        {"no frame by the deadline", {Step::Ask, Step::BeforeDeadline, Step::Deadline, Step::NoFrame}, "", ""},
+        {"withdrawn, then asked again", {Step::Ask, Step::Withdraw, Step::NoFrame, Step::Ask, Step::Stored}, "2:20",
+         "f2 s2"},
+        {"one awaiting its frame at a time", {Step::Ask, Step::AskRefused, Step::Stored, Step::NoFrame}, "1:10",
+         "f1 s1"},
+        {"stalled, then stored", {Step::Ask, Step::Held, Step::Release}, "1:10", "f1 s1"},
+        {"two in flight keep their order", {Step::Ask, Step::Held, Step::Ask, Step::Stored, Step::Release},
+         "1:10 2:20", "f1 f2 s1 s2"},
+        {"a failed one between", {Step::Ask, Step::Held, Step::Ask, Step::Failed, Step::Ask, Step::Stored, Step::Release},
+         "1:10 2:- 3:30", "f1 f2 f3 s1 s2 s3"},
+        {"closed while storing: what is queued behind is never stored",
+         {Step::Ask, Step::Held, Step::Ask, Step::Stored, Step::Close, Step::Release}, "", "f1 f2 s1"},
     };
     for (const Case& c : cases) {
-        PhotoHandOff handOff;
-        const auto request = handOff.Begin({});
-        ASSERT_TRUE(request);
-        std::thread camera = c.delayMs >= 0 ? Camera(handOff, milliseconds(c.delayMs), milliseconds(c.storingMs), c.kind)
-                                            : std::thread([] {});
-        std::unique_ptr<CapturedItem> item;
-        EXPECT_EQ(handOff.Wait(*request, milliseconds(c.frameMs), milliseconds(c.storeMs), item), c.outcome) << c.what;
-        EXPECT_EQ(item != nullptr, c.outcome == Outcome::Stored) << c.what;
-        camera.join();
-        if (c.outcome == Outcome::NoFrame) EXPECT_FALSE(handOff.Take()) << "a frame after the time-out is not taken";
-    }
-}
-
-TEST(PhotoHandOff, ALateFrameIsHandedOverLaterAndNeverEndsTheNextRequestsWait) {
-    PhotoHandOff handOff;
-    const auto first = handOff.Begin({});
-    std::thread camera = Camera(handOff, milliseconds(0), milliseconds(1000), 1);
-    std::unique_ptr<CapturedItem> item;
-    ASSERT_EQ(handOff.Wait(*first, milliseconds(100), milliseconds(100), item), Outcome::StillStoring);
-    EXPECT_FALSE(handOff.Begin({})) << "no new request while the frame is being stored";
-    EXPECT_FALSE(handOff.TakeLateItem());
-    camera.join();
-    EXPECT_FALSE(handOff.Begin({})) << "nor before the late item was taken";
-    auto late = handOff.TakeLateItem();
-    ASSERT_TRUE(late);
-    EXPECT_EQ(late->kind, 1);
-
-    const auto second = handOff.Begin({});
-    ASSERT_TRUE(second);
-    EXPECT_NE(*second, *first);
-    std::thread next = Camera(handOff, milliseconds(20), milliseconds(5), 2);
-    ASSERT_EQ(handOff.Wait(*second, milliseconds(5000), milliseconds(5000), item), Outcome::Stored);
-    EXPECT_EQ(item->kind, 2);
-    next.join();
-}
-
-TEST(PhotoHandOff, CancelWithdrawsAnUntakenRequestOnlyAndIdleWaitsAreBounded) {
-    PhotoHandOff handOff;
-    auto request = handOff.Begin({});
-    EXPECT_TRUE(handOff.Cancel(*request));
-    EXPECT_FALSE(handOff.Take());
-    std::unique_ptr<CapturedItem> withdrawn;
-    EXPECT_EQ(handOff.Wait(*request, milliseconds(0), milliseconds(0), withdrawn), Outcome::NoFrame);
-
-    request = handOff.Begin({});
-    const auto taken = handOff.Take();
-    ASSERT_TRUE(taken);
-    ASSERT_EQ(taken->request, request);
-    EXPECT_FALSE(handOff.Cancel(*request)) << "the frame is on its way";
-    EXPECT_FALSE(handOff.WaitUntilIdle(milliseconds(20)));
-    handOff.Finish(taken->request, Item(3));
-    EXPECT_TRUE(handOff.WaitUntilIdle(milliseconds(0)));
-    std::unique_ptr<CapturedItem> item;
-    EXPECT_EQ(handOff.Wait(*request, milliseconds(0), milliseconds(0), item), Outcome::Stored);
-}
-
-// The storing thread gets the name and kind given with its own request, never a later
-// request's, and the camera's thread does not wait for the disk.
-TEST(PhotoHandOff, TheStoringThreadGetsItsRequestsOrderAndTheCamerasThreadReturnsAtOnce) {
-    PhotoHandOff handOff;
-    auto withdrawn = handOff.Begin({u"C:\\P\\Picture0001.jpg", 2});
-    ASSERT_TRUE(handOff.Cancel(*withdrawn));
-    const auto request = handOff.Begin({u"C:\\P\\Picture0002.jpg", 5});
-    auto taken = handOff.Take();
-    ASSERT_TRUE(taken);
-    EXPECT_EQ(taken->request, *request);
-    EXPECT_EQ(taken->order.path, u"C:\\P\\Picture0002.jpg");
-    EXPECT_EQ(taken->order.kind, 5);
-
-    std::promise<void> diskReturns;
-    std::shared_future<void> disk = diskReturns.get_future().share();
-    PhotoOrder stored;
-    handOff.StoreInBackground(*taken, [&stored, disk](const PhotoOrder& order) {
-        disk.wait();  // a disk that hangs until the test lets it go
-        stored = order;
-        return Item(order.kind);
-    });
-    std::unique_ptr<CapturedItem> item;
-    EXPECT_EQ(handOff.Wait(*request, milliseconds(0), milliseconds(50), item), Outcome::StillStoring)
-        << "StoreInBackground returned while the store still waits for the disk";
-    EXPECT_FALSE(handOff.Begin({u"C:\\P\\Picture0003.jpg", 2}));
-    diskReturns.set_value();
-    ASSERT_TRUE(handOff.WaitUntilIdle(milliseconds(10000)));
-    auto late = handOff.TakeLateItem();
-    ASSERT_TRUE(late);
-    EXPECT_EQ(late->kind, 5);
-    EXPECT_EQ(stored.path, u"C:\\P\\Picture0002.jpg");
-
-    // A store that fails, or throws, ends its request with nothing.
-    for (bool throws : {false, true}) {
-        const auto next = handOff.Begin({u"C:\\P\\Picture0003.jpg", 2});
-        ASSERT_TRUE(next);
-        handOff.StoreInBackground(*handOff.Take(), [throws](const PhotoOrder&) -> std::unique_ptr<CapturedItem> {
-            if (throws) throw std::bad_alloc();
-            return nullptr;
-        });
-        EXPECT_EQ(handOff.Wait(*next, milliseconds(10000), milliseconds(10000), item), Outcome::Failed) << throws;
+        SCOPED_TRACE(c.what);
+        auto told = std::make_shared<Told>();
+        auto gate = std::make_shared<Gate>();
+        auto stores = std::make_shared<std::atomic<int>>(0);
+        auto handOff = std::make_unique<PhotoHandOff>([told](PhotoHandOff::Event e, uint32_t r) { told->Add(e, r); });
+        std::optional<uint32_t> asked;
+        const auto frame = [&](Step step) {
+            auto taken = handOff->Take();
+            ASSERT_TRUE(taken);
+            EXPECT_EQ(taken->request, *asked);
+            EXPECT_EQ(taken->order.kind, static_cast<int32_t>(10 * *asked)) << "the request's own order";
+            EXPECT_FALSE(handOff->AwaitsFrame());
+            handOff->Queue(std::move(*taken), [=](const PhotoOrder& order) {
+                ++*stores;
+                if (step == Step::Held) gate->Pass();
+                if (step == Step::Throws) throw std::bad_alloc();
+                PhotoResult result{0, order.startNumber, nullptr};
+                if (step != Step::Failed) {
+                    result.item = std::make_unique<CapturedItem>(MakeEmptyItem());
+                    result.item->kind = order.kind;
+                }
+                return result;
+            });
+            if (step != Step::Held) EXPECT_TRUE(handOff->InFlight());
+        };
+        for (Step step : c.steps) {
+            switch (step) {
+            case Step::Ask:
+            case Step::AskRefused: {
+                const uint32_t next = asked.value_or(0) + 1;
+                const auto request = handOff->Begin(PhotoOrder{u"C:\\P", static_cast<int32_t>(10 * next), 7}, deadline);
+                EXPECT_EQ(request.has_value(), step == Step::Ask);
+                if (request) asked = request;
+                EXPECT_TRUE(handOff->AwaitsFrame());
+                EXPECT_EQ(handOff->Deadline(), deadline);
+                break;
+            }
+            case Step::Stored:
+            case Step::Failed:
+            case Step::Throws:
+            case Step::Held:
+                frame(step);
+                break;
+            case Step::NoFrame:
+                EXPECT_FALSE(handOff->Take());
+                break;
+            case Step::BeforeDeadline:
+                EXPECT_FALSE(handOff->Expire(deadline - 1ms));
+                EXPECT_TRUE(handOff->AwaitsFrame());
+                break;
+            case Step::Deadline:
+                EXPECT_TRUE(handOff->Expire(deadline));
+                EXPECT_FALSE(handOff->Expire(deadline + 1s)) << "withdrawn once";
+                break;
+            case Step::Withdraw:
+                EXPECT_TRUE(handOff->Cancel());
+                EXPECT_FALSE(handOff->Cancel());
+                break;
+            case Step::Release:
+                gate->Open();
+                break;
+            case Step::Close:
+                EXPECT_FALSE(handOff->WaitUntilStored(50ms)) << "a store held up by the disk";
+                EXPECT_TRUE(handOff->InFlight());
+                handOff.reset();  // returns at once: the held store ends on its own
+                break;
+            }
+        }
+        if (handOff) {
+            ASSERT_TRUE(handOff->WaitUntilStored(10s));
+            std::string finished;
+            for (const PhotoResult& result : handOff->TakeFinished()) {
+                finished += (finished.empty() ? "" : " ") + std::to_string(result.request) + ":" +
+                            (result.item ? std::to_string(result.item->kind) : "-");
+                if (result.item) EXPECT_EQ(result.number, 7);
+            }
+            EXPECT_EQ(finished, c.finished);
+            EXPECT_FALSE(handOff->InFlight());
+            EXPECT_TRUE(handOff->TakeFinished().empty()) << "taken once";
+        }
+        EXPECT_TRUE(told->WaitFor(c.told)) << told->Text();
+        if (!handOff) EXPECT_EQ(stores->load(), 1) << "only the store under way ran";
     }
 }

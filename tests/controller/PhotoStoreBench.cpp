@@ -1,6 +1,7 @@
 // Cost of storing one photo as OnSnapshot and the storing thread do (the frame's copy, then
-// bitmap file, thumbnail, item, JPEG, move) at 640 x 480 and 1280 x 1024. Runs under Wine in a private temporary folder; prints the
-// median and the fastest of several runs.
+// the free name, bitmap file, thumbnail, item, JPEG, move) at 640 x 480 and 1280 x 1024.
+// Runs under Wine in a private temporary folder; prints the median and the fastest of
+// several runs.
 #include <windows.h>
 
 #include <algorithm>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/TeskWin.h"
+#include "controller/PhotoStore.h"
 
 namespace {
 
@@ -50,10 +51,9 @@ int main() {
         std::fprintf(stderr, "cannot create the benchmark folder\n");
         return 1;
     }
-    auto controller = std::make_unique<CTeskWin>();  // no window: only the photo work runs
-    wcscpy_s(controller->m_szPhotoDir, MAX_PATH, folder.c_str());
     const std::wstring photo = folder + L"\\Picture0001.jpg";
-    const PhotoOrder order{std::u16string(photo.begin(), photo.end()), 2};
+    const PhotoOrder order{std::u16string(folder.begin(), folder.end()), 2, 1};
+    CDib copy;  // the photo's own copy of the frame, as OnSnapshot makes it
 
     int failures = 0;
     std::printf("a photo stored: OnSnapshot's copy of the frame (the camera's thread), then the storing thread's\n"
@@ -63,12 +63,11 @@ int main() {
         std::vector<double> copies, stores;
         double first = 0;
         for (int run = 0; run < 10; ++run) {
-            CapturedItem item;
-            DeleteFileW(photo.c_str());  // a photo never replaces a file
+            DeleteFileW(photo.c_str());  // a photo never replaces a file: the same number each run
             const double start = NowMs();
-            const bool copied = controller->m_frame.LoadFrame(width, height, frame.data());
+            const bool copied = copy.LoadFrame(width, height, frame.data());
             const double copiedAt = NowMs();
-            const bool stored = copied && controller->StorePhoto(order, controller->m_frame, item);
+            const bool stored = copied && StorePhoto(order, copy, SIZE{80, 60}).item != nullptr;
             const double end = NowMs();
             if (!stored) ++failures;
             if (run == 0) {
@@ -87,7 +86,6 @@ int main() {
                     stores.front(), first, data.nFileSizeLow);
     }
     DeleteFileW(photo.c_str());
-    controller.reset();
     SetCurrentDirectoryW(temp);
     RemoveDirectoryW(folder.c_str());
     return failures == 0 ? 0 : 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
+
 namespace program_test {
 
 bool Pump(DWORD ms) {
@@ -60,6 +62,25 @@ std::wstring ProgramInProcess::UsePrivatePhotoFolder() {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     wcscpy_s(Main()->m_szPhotoDir, MAX_PATH, folder.c_str());
     return folder;
+}
+
+bool ProgramInProcess::TakePhoto(bool direct, DWORD timeoutMs) {
+    if (direct)
+        Main()->TakePhoto();
+    else
+        Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CAPTURE, BN_CLICKED), 0);
+    return WaitForPhotos(timeoutMs);
+}
+
+bool ProgramInProcess::WaitForPhotos(DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    do {
+        if (!Main()->PhotosInFlight()) {
+            Pump(0);  // the messages of the last one: listed, saved, shown
+            return true;
+        }
+    } while (Pump(10) && ::GetTickCount64() < deadline);
+    return false;
 }
 
 namespace {

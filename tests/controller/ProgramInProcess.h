@@ -38,6 +38,12 @@ public:
     const e2e::TestWorld& World() const { return m_world; }
     // Photos of this test go into its own folder, not the shared Pictures folder.
     std::wstring UsePrivatePhotoFolder();
+    // Asks for a photo as the capture button's click does (or straight from the running
+    // preview with `direct`), then pumps messages until no photo awaits its frame or is
+    // being stored; false when that took longer than `timeoutMs`.
+    bool TakePhoto(bool direct = true, DWORD timeoutMs = 20000);
+    // Pumps messages until no photo awaits its frame or is being stored.
+    bool WaitForPhotos(DWORD timeoutMs = 20000);
 
 private:
     e2e::TestWorld m_world;

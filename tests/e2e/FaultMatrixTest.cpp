@@ -74,6 +74,7 @@ public:
         if (m_frame && !WaitUntil([&] { return ::IsWindowVisible(m_frame) != FALSE; }, kStartTimeoutMs)) m_frame = nullptr;
     }
     bool Started() const { return m_program && m_frame; }
+    HWND Frame() const { return m_frame; }
     ProgramUnderTest& Program() { return *m_program; }
     // A click on the capture button; returns at once (the program takes the photo meanwhile).
     void ClickCapture() { ::PostMessageW(::GetDlgItem(m_frame, IDC_CAPTURE), BM_CLICK, 0, 0); }
@@ -88,6 +89,17 @@ public:
     bool Answers(DWORD ms) {
         DWORD_PTR result = 0;
         return ::SendMessageTimeoutW(m_frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &result) != 0;
+    }
+    // True when the window answered within `within` ms every time it was asked, every 100 ms
+    // for `ms`.
+    bool AnswersThroughout(DWORD ms, DWORD within = 100) {
+        const ULONGLONG end = ::GetTickCount64() + ms;
+        bool answered = true;
+        while (::GetTickCount64() < end) {
+            answered = Answers(within) && answered;
+            ::Sleep(100);
+        }
+        return answered;
     }
     void Resume() {
         HWND main = FindTopLevelWindow(L"Delm Halvo1", m_program->ProcessId());
@@ -170,7 +182,9 @@ TEST(FaultMatrix, EveryListedPhotoSurvivesAndNothingElseAppears) {
          [](Scene& scene, ProgramRun& run, components_test::CameraSettings& camera) {
              camera.Set(L"Busy", static_cast<DWORD>(1));
              run.Resume();  // seven attempts, a second apart
-             ::Sleep(9000);
+             // Within the time of an attempt (a graph built against the busy camera), never a pause.
+             EXPECT_TRUE(run.AnswersThroughout(7000, 500)) << "the window answers between the attempts";
+             ::Sleep(2000);
              camera.Set(L"Busy", static_cast<DWORD>(0));
              run.Resume();
              ::Sleep(2000);
@@ -328,4 +342,78 @@ TEST(FaultMatrix, KilledDuringABurstOfPhotosTheListStaysWholeAndTrue) {
             EXPECT_TRUE(IsReadablePicture(Widen(ItemPath(item)))) << "round " << round << ": a listed photo is whole";
     }
     std::printf("%d kills, %zu photos listed at the end\n", count, mostListed);
+}
+
+// A photo whose store the disk holds up (its JPEG goes to a pipe that nobody reads): the
+// window answers throughout, a second photo asked for meanwhile is stored behind it, and
+// both are listed in order once the disk answers. Closed while a third one is held up, the
+// program ends within its bound and lists what was stored.
+TEST(FaultMatrix, AStoreHeldUpByTheDiskNeverHoldsTheWindow) {
+    components_test::CameraSettings camera;
+    TestWorld world;
+    const std::wstring photos = world.PathOf(L"Pictures");
+    ::CreateDirectoryW(photos.c_str(), nullptr);
+    PicturesFolder pictures(photos);
+    // The current folder, where the intermediate file "temp" lies, by its Unix name too.
+    const std::string unixCurrent = "/tmp/dh-held-store-" + std::to_string(::GetCurrentProcessId());
+    ASSERT_TRUE(RunUnixCommand("rm -rf " + unixCurrent + " && mkdir -p " + unixCurrent));
+    const std::wstring current = WindowsPathOf(unixCurrent);
+    const auto listed = [&] {
+        const auto bytes = ReadFileBytes(current + L"\\halvo.dat");
+        const auto loaded = bytes ? settings::DecodeSettings(bytes->data(), bytes->size()) : std::nullopt;
+        return loaded ? loaded->items : std::vector<CapturedItem>{};
+    };
+    const auto photo = [&](int number) {
+        const std::wstring digits = std::to_wstring(number);
+        return photos + L"\\Picture" + std::wstring(4 - digits.size(), L'0') + digits + L".jpg";
+    };
+    {
+        ProgramRun run(current);
+        ASSERT_TRUE(run.Started());
+        run.ClickCapture();
+        ASSERT_TRUE(WaitUntil([&] { return listed().size() == 1; }, kPhotoTimeoutMs, 100));
+        {
+            StallingFile disk(unixCurrent + "/temp");
+            ASSERT_TRUE(disk.Ready());
+            run.ClickCapture();
+            ASSERT_TRUE(WaitUntil([&] { return FileExists(photo(2)); }, kPhotoTimeoutMs, 20)) << "the store began";
+            EXPECT_TRUE(run.AnswersThroughout(1500)) << "held up";
+            run.ClickCapture();
+            EXPECT_TRUE(run.AnswersThroughout(1500)) << "held up, a second photo behind it";
+            EXPECT_EQ(listed().size(), 1u) << "neither is listed while the first is held up";
+            disk.Release();
+            ASSERT_TRUE(WaitUntil([&] { return listed().size() == 3; }, kPhotoTimeoutMs, 100))
+                << "the disk answers; listed " << listed().size() << ", photo folder " << FilesIn(photos).size()
+                << " files, current folder " << FilesIn(current).size();
+        }
+        const std::vector<CapturedItem> items = listed();
+        EXPECT_EQ(Widen(ItemPath(items[1])), photo(2)) << "in the order asked for";
+        EXPECT_EQ(Widen(ItemPath(items[2])), photo(3));
+        // The held-up JPEG went nowhere: that photo stays the whole bitmap it was first.
+        const auto held = ReadFileBytes(photo(2));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(held->size(), 54u + 640u * 480u * 4u);
+        EXPECT_EQ((*held)[0], 'B');
+        const auto behind = ReadFileBytes(photo(3));
+        ASSERT_TRUE(behind);
+        EXPECT_TRUE(behind->size() > 4 && (*behind)[0] == 0xFF && (*behind)[1] == 0xD8 &&
+                    (*behind)[behind->size() - 2] == 0xFF && (*behind)[behind->size() - 1] == 0xD9)
+            << "the photo behind it is a whole JPEG";
+
+        StallingFile disk(unixCurrent + "/temp");
+        ASSERT_TRUE(disk.Ready());
+        run.ClickCapture();
+        ASSERT_TRUE(WaitUntil([&] { return FileExists(photo(4)); }, kPhotoTimeoutMs, 20));
+        ::Sleep(300);
+        const ULONGLONG closing = ::GetTickCount64();
+        ::PostMessageW(run.Frame(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(run.Frame()); }, 1000, 10)) << "the window goes at once";
+        DWORD code = 1;
+        EXPECT_TRUE(run.Program().WaitForExit(15000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_LT(::GetTickCount64() - closing, 8000u) << "a few seconds for the store held up, then the end";
+        EXPECT_EQ(listed().size(), 3u) << "what was stored, and not the photo held up";
+    }
+    for (int number = 1; number <= 4; ++number) ::DeleteFileW(photo(number).c_str());
+    RunUnixCommand("rm -rf " + unixCurrent);
 }

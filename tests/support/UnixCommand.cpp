@@ -49,6 +49,18 @@ std::wstring WindowsPathOf(const std::string& unixPath) {
     return path;
 }
 
+std::string UnixPathOf(const std::wstring& windowsPath) {
+    // Wine's own export; the answer is the process heap's.
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unixPath = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
+    if (!unixPath) return {};
+    std::string path = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return path;
+}
+
 bool RunUnixCommand(const std::string& command, DWORD timeoutMs) {
     const std::string done = UniqueName("dh-command");
     const std::wstring doneWindows = WindowsPathOf(done);
@@ -76,6 +88,44 @@ SmallFileSystem::SmallFileSystem(unsigned kilobytes)
 SmallFileSystem::~SmallFileSystem() {
     if (m_mounted) RunUnixCommand("umount " + m_unixFolder);
     RunUnixCommand("rmdir " + m_unixFolder);
+}
+
+namespace {
+// The pipe's reader: holds both ends (so that no open of the name ever blocks), shrinks the
+// pipe to a page (so that even a small file waits), waits for the release file (a minute at
+// most), removes the name, then reads until nothing came for five seconds. It leaves
+// "<path>.ready" while it holds the pipe.
+constexpr char kPipeReader[] = R"(use Fcntl;
+my ($path, $release) = @ARGV;
+sysopen(my $pipe, $path, O_RDWR) or exit 1;
+fcntl($pipe, 1031, 4096);
+open(my $ready, '>', "$path.ready") and close($ready);
+for (1 .. 1200) { last if -e $release; select(undef, undef, undef, 0.05); }
+unlink $path, $release, "$path.ready";
+fcntl($pipe, F_SETFL, O_NONBLOCK);
+my ($quiet, $bytes) = (0, '');
+while ($quiet < 100) {
+  if (sysread($pipe, $bytes, 65536)) { $quiet = 0; } else { $quiet++; select(undef, undef, undef, 0.05); }
+}
+)";
+}  // namespace
+
+StallingFile::StallingFile(std::string unixPath) : m_path(std::move(unixPath)) {
+    const std::string script = m_path + ".pl";
+    const std::string text = kPipeReader;
+    m_ready = WriteFileBytes(WindowsPathOf(script), std::vector<uint8_t>(text.begin(), text.end())) &&
+              RunUnixCommand("rm -f " + m_path + " " + m_path + ".release && mkfifo " + m_path + " && (perl " + script +
+                             " " + m_path + " " + m_path + ".release; rm -f " + script +
+                             ") >/dev/null 2>&1 & i=0; until [ -e " + m_path + ".ready ] || [ $i -ge 100 ]; "
+                             "do sleep 0.05; i=$((i+1)); done; [ -e " + m_path + ".ready ]");
+}
+
+StallingFile::~StallingFile() { Release(); }
+
+void StallingFile::Release() {
+    if (m_released || !m_ready) return;
+    m_released = true;
+    RunUnixCommand("touch " + m_path + ".release");
 }
 
 }  // namespace e2e

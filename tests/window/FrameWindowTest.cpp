@@ -11,6 +11,7 @@
 #include "tests/support/DisplayRectPrint.h"
 #include "tests/support/OpenRecorder.h"
 #include "tests/support/ProgramUnderTest.h"
+#include "tests/support/UnixCommand.h"
 
 using namespace program_test;
 using e2e::FileExists;
@@ -58,20 +59,37 @@ TEST_F(FrameWindow, TheListOffersTheCamerasSizesAndShowsTheOneThePreviewRunsAt) 
     }
 }
 
-TEST_F(FrameWindow, APhotoAt13MIsTakenAt1280x1024AndThePreviewGoesBackTo640x480) {
+// The capture button is off until the photo's frame has come; at "1.3M" the preview is back
+// at 640 x 480 from then on, while the photo is still being stored (here the disk holds its
+// JPEG up): a second photo taken meanwhile is a 640 x 480 one, listed after the first.
+TEST_F(FrameWindow, APhotoAt13MIsTakenAt1280x1024AndThePreviewGoesBackTo640x480OnceItsFrameCame) {
     ProgramInProcess program;
     ASSERT_TRUE(program.Start());
     program.UsePrivatePhotoFolder();
     CTeskWin& controller = *program.Main();
-    program.Frame()->SendMessage(WM_COMMAND, ID_RESOLUTION_1280X1024);
+    CTeskFrameWin& frame = *program.Frame();
+    frame.SendMessage(WM_COMMAND, ID_RESOLUTION_1280X1024);
     EXPECT_EQ(controller.m_nResolution, 2);
+    e2e::StallingFile disk(e2e::UnixPathOf(program.World().PathOf(L"temp")));
+    ASSERT_TRUE(disk.Ready());
 
-    Click(*program.Frame(), IDC_CAPTURE);
-    ASSERT_EQ(controller.m_items.size(), 1u);
+    Click(frame, IDC_CAPTURE);
+    EXPECT_FALSE(frame.CaptureButton()->IsEnabledFlag()) << "off while the frame is awaited";
+    Click(frame, IDC_CAPTURE);  // no second photo before the first one's frame
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Pump(10), !controller.PhotoAwaitsFrame(); }, 10000));
+    Pump(50);
+    EXPECT_TRUE(frame.CaptureButton()->IsEnabledFlag());
+    controller.TakePhoto();  // straight from the running preview
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Pump(10), !controller.PhotoAwaitsFrame(); }, 10000));
+    Pump(500);
+    EXPECT_TRUE(controller.m_items.empty()) << "the first is held up, the second behind it";
+    EXPECT_TRUE(controller.PhotosInFlight());
+
+    disk.Release();
+    ASSERT_TRUE(program.WaitForPhotos());
+    ASSERT_EQ(controller.m_items.size(), 2u);
     EXPECT_EQ(controller.m_items[0].header.biWidth, 1280);
     EXPECT_EQ(controller.m_items[0].header.biHeight, 1024);
-    controller.TakePhoto();  // straight from the running preview, without the restarts
-    ASSERT_EQ(controller.m_items.size(), 2u);
     EXPECT_EQ(controller.m_items[1].header.biWidth, 640);
     EXPECT_EQ(controller.m_items[1].header.biHeight, 480);
     EXPECT_TRUE(program.Close());
@@ -82,7 +100,7 @@ TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWith
     ASSERT_TRUE(program.Start());
     const std::wstring photos = program.UsePrivatePhotoFolder();
     CTeskWin& controller = *program.Main();
-    for (int i = 0; i < 8; ++i) controller.TakePhoto();
+    for (int i = 0; i < 8; ++i) ASSERT_TRUE(program.TakePhoto());
     ASSERT_EQ(controller.m_items.size(), 8u);
     // A list entry that names some other file, as an edited settings file may.
     const std::wstring other = photos + L"\\notes.txt";
@@ -143,7 +161,7 @@ TEST_F(FrameWindow, ClicksOnTheStripSelectAndEnableDeleteAndABothKeysClickClears
     ASSERT_TRUE(program.Start());
     program.UsePrivatePhotoFolder();
     CTeskWin& controller = *program.Main();
-    for (int i = 0; i < 3; ++i) controller.TakePhoto();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(program.TakePhoto());
     CTeskFrameWin& frame = *program.Frame();
     const LPARAM slot1 = MAKELPARAM(11 + 106 + 40, 555);
 
@@ -172,8 +190,8 @@ TEST_F(FrameWindow, ADoubleClickOpensPhotosButNeverAnotherKindOfFile) {
     ASSERT_TRUE(program.Start());
     const std::wstring photos = program.UsePrivatePhotoFolder();
     CTeskWin& controller = *program.Main();
-    controller.TakePhoto();
-    controller.TakePhoto();
+    ASSERT_TRUE(program.TakePhoto());
+    ASSERT_TRUE(program.TakePhoto());
     const std::wstring other = photos + L"\\notes.txt";
     ASSERT_TRUE(WriteFileBytes(other, {'x'}));
     SetItemPath(controller.m_items[1], other.c_str());
