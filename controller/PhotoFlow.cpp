@@ -44,11 +44,7 @@ void CTeskWin::OnSnapshot(int width, int height, const BYTE* pixels) {
     if (!taken) return;  // nobody asked, or the request was withdrawn
     // The photo's own copy: the filter's buffer is free again at once, and a second photo
     // may be taken while this one is stored.
-    std::shared_ptr<CDib> frame;
-    try {
-        frame = std::make_shared<CDib>();
-    } catch (const std::bad_alloc&) {
-    }
+    const std::shared_ptr<CDib> frame = m_frames->Take();
     if (!frame || !frame->LoadFrame(width, height, pixels)) TraceFailure(kArea, L"copy the frame", E_OUTOFMEMORY);
     const SIZE thumbnail{m_nThumbWidth, m_nThumbHeight};
     m_photos->Queue(std::move(*taken), [frame, thumbnail](const PhotoOrder& order) {

@@ -12,6 +12,7 @@
 #include "capture/TeskLib.h"
 #include "controller/CameraControl.h"
 #include "controller/CapturedItem.h"
+#include "controller/FramePool.h"
 #include "controller/PhotoHandOff.h"
 #include "controller/SettingsFile.h"
 #include "framework/Handles.h"
@@ -103,6 +104,7 @@ private:
     // The photos between this thread, the camera's and the storing thread; made with the
     // window, whose handle its messages go to.
     std::unique_ptr<PhotoHandOff> m_photos;
+    const std::shared_ptr<FramePool> m_frames = std::make_shared<FramePool>();
     int m_nRecoveryAttempts = 0;  // of the recovery under way
 
     SettingsFile m_settingsFile;

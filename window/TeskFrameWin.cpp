@@ -216,7 +216,8 @@ void CTeskFrameWin::SetUpScrollBar(const strip::ScrollSetup& scroll) {
         m_pThumbnailScroll->EnableScrollBar(ESB_DISABLE_BOTH);
         return;
     }
-    m_pThumbnailScroll->EnableScrollBar(ESB_ENABLE_BOTH);
+    // Enabling redraws the bar: only when it is off (after every photo it is on already).
+    if (!::IsWindowEnabled(m_pThumbnailScroll->m_hWnd)) m_pThumbnailScroll->EnableScrollBar(ESB_ENABLE_BOTH);
     m_pThumbnailScroll->SetScrollRange(0, scroll.max, FALSE);
     m_pThumbnailScroll->SetScrollPos(scroll.pos, TRUE);
 }

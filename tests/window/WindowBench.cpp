@@ -77,20 +77,50 @@ int main() {
         for (int resolution : {1, 2}) {
             frame.SendMessage(WM_COMMAND, resolution == 1 ? ID_RESOLUTION_640X480 : ID_RESOLUTION_1280X1024);
             program_test::Pump(300);
-            std::vector<double> clicks;
+            // The whole, and its first step: until the frame is copied (the button is on again).
+            std::vector<double> clicks, frames;
             for (int round = 0; round < 10; ++round) {  // the first apart: it makes the storing thread
                 const size_t before = controller.m_items.size();
                 const double start = NowMs();
+                double frameAt = 0;
                 frame.CaptureButton()->SendMessage(BM_CLICK);
                 const DWORD deadline = ::GetTickCount() + 10000;
-                while (controller.m_items.size() == before && ::GetTickCount() < deadline) program_test::Pump(1);
+                while (controller.m_items.size() == before && ::GetTickCount() < deadline) {
+                    program_test::Pump(1);
+                    if (!frameAt && frame.CaptureButton()->IsEnabledFlag()) frameAt = NowMs();
+                }
                 frame.UpdateWindow();
-                if (round > 0) clicks.push_back(NowMs() - start);
+                if (round > 0) {
+                    clicks.push_back(NowMs() - start);
+                    frames.push_back((frameAt ? frameAt : NowMs()) - start);
+                }
                 if (controller.m_items.size() != before + 1) ++failures;
                 program.WaitForPhotos();
-                program_test::Pump(100);
+                program_test::Pump(100 + 13 * round);  // clicks at every point of the frame interval
             }
             Report(resolution == 1 ? "click to thumbnail at 640x480" : "click to thumbnail at 1.3M", clicks);
+            Report(resolution == 1 ? "  of which to the frame copied" : "  of which to the frame, restarted",
+                   frames);
+        }
+        {  // the steps of a "1.3M" photo apart
+            std::vector<double> up, toFrame, down;
+            for (int round = 0; round < 9; ++round) {
+                double t0 = NowMs();
+                controller.RestartPreview(1280, 1024);
+                double t1 = NowMs();
+                controller.TakePhoto();
+                while (controller.PhotoAwaitsFrame()) program_test::Pump(1);
+                double t2 = NowMs();
+                controller.RestartPreview(640, 480);
+                double t3 = NowMs();
+                up.push_back(t1 - t0);
+                toFrame.push_back(t2 - t1);
+                down.push_back(t3 - t2);
+                program.WaitForPhotos();
+            }
+            Report("restart at 1280x1024", up);
+            Report("first frame at 1280x1024", toFrame);
+            Report("restart at 640x480", down);
         }
         program.Close();
     }
