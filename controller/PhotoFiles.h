@@ -43,12 +43,55 @@ Claim ClaimPictureNumber(int start, const std::function<NameState(int number)>& 
 // A path the program may open or delete: a local, drive-absolute path ("C:\..." or "C:/...")
 // of a file whose name ends in ".jpg" in any case. Not network paths ("\\server\..."),
 // device paths ("\\?\...", "\\.\...", "C:\x\CON.jpg", a second colon), relative or
-// drive-relative ones ("C:x.jpg"): a settings file may name any of them.
+// drive-relative ones ("C:x.jpg"): a settings file may name any of them. (PathRule adds the
+// drive's kind and the program's own photos.)
 bool IsPhotoPath(const std::u16string& path);
-inline bool IsPhotoPath(const CapturedItem& item) { return IsPhotoPath(ItemPath(item)); }
 
 // A path of the local disks (drive-absolute, no device name), whatever its extension: the
 // program may ask whether such a file exists; it never touches any other path.
 bool IsLocalPath(const std::u16string& path);
+
+// A photo the program names itself in `folder`: the folder, "\Picture", four or five
+// digits, ".jpg", compared case-insensitively (ASCII letters) and otherwise as it stands,
+// wherever the folder lies, a network share's too. Never for an empty folder.
+bool IsOwnPhoto(const std::u16string& path, const std::u16string& folder);
+
+// Whether a drive letter's drive is a network one: a mapped share, or a subst drive of one.
+// The program asks the system (NetworkDrive.h).
+using NetworkDrive = std::function<bool(char16_t letter)>;
+
+// Where the system's name of a drive (QueryDosDeviceW of "X:") leads.
+struct DriveTarget {
+    enum class Kind {
+        Volume,   // a disk of this computer, or anything else that is not below
+        Network,  // a share: "\??\UNC\...", "\Device\Mup\...", "\Device\LanmanRedirector\..."
+        Drive     // a folder on another drive letter (subst): "\??\Z:\..."
+    } kind;
+    char16_t letter;  // with Drive
+};
+DriveTarget ParseDriveTarget(const std::u16string& target);
+
+// Which stored paths the program touches, for its photo folder and the kinds of drive.
+class PathRule {
+public:
+    // No folder (no path is the program's own) and no network drive.
+    PathRule() = default;
+    PathRule(std::u16string photoFolder, NetworkDrive network)
+        : m_folder(std::move(photoFolder)), m_network(std::move(network)) {}
+
+    // Open or delete: the program's own photos; any other path when IsPhotoPath says so and
+    // its drive is not a network one.
+    bool MayOpen(const std::u16string& path) const;
+    bool MayOpen(const CapturedItem& item) const { return MayOpen(ItemPath(item)); }
+    // Ask whether it exists: the program's own photos; any other path when IsLocalPath says
+    // so and its drive is not a network one (asking would connect to the server).
+    bool MayLookFor(const std::u16string& path) const;
+
+private:
+    bool OnNetworkDrive(const std::u16string& path) const;
+
+    std::u16string m_folder;
+    NetworkDrive m_network;
+};
 
 }  // namespace photo_files

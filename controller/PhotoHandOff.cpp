@@ -96,13 +96,11 @@ void PhotoHandOff::Queue(Taken taken, Store store) {
     bool queued = false;
     {
         std::lock_guard<std::mutex> lock(m_shared->lock);
-        if (!m_shared->stopping) {
-            try {
-                if (!m_storing.joinable()) m_storing = std::thread(&PhotoHandOff::StoringThread, m_shared);
-                m_shared->jobs.push_back(Shared::Job{taken.request, std::move(taken.order), std::move(store)});
-                queued = true;
-            } catch (const std::exception&) {  // no thread or no memory to be had
-            }
+        try {
+            if (!m_storing.joinable()) m_storing = std::thread(&PhotoHandOff::StoringThread, m_shared);
+            m_shared->jobs.push_back(Shared::Job{taken.request, std::move(taken.order), std::move(store)});
+            queued = true;
+        } catch (const std::exception&) {  // no thread or no memory to be had
         }
         if (!queued) {  // the photo is not stored
             --m_shared->unfinished;

@@ -117,7 +117,7 @@ SettingsFile::SettingsFile(std::wstring path)
 
 SettingsFile::~SettingsFile() = default;
 
-bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items) {
+bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items, const photo_files::PathRule& rule) {
     UniqueFile file(CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
@@ -133,10 +133,10 @@ bool SettingsFile::Load(int32_t& pictureNumber, std::vector<CapturedItem>& items
         if (!Succeeded(ReadFile(file.Get(), data, chunk, &read, nullptr), L"read")) return 0;
         return read;
     };
-    // Only local paths are looked for: asking about a network path would make the system
-    // connect to its server. Other items stay, shown but never opened (photo_files).
-    const settings::KeepRecord photoExists = [](const CapturedItem& item) {
-        return !photo_files::IsLocalPath(ItemPath(item)) || PathFileExistsW(ItemPathW(item).c_str()) != FALSE;
+    // Other paths are never looked for: asking about a network path would make the system
+    // connect to its server. Those items stay, shown but never opened (photo_files).
+    const settings::KeepRecord photoExists = [&rule](const CapturedItem& item) {
+        return !rule.MayLookFor(ItemPath(item)) || PathFileExistsW(ItemPathW(item).c_str()) != FALSE;
     };
     std::optional<settings::LoadedSettings> loaded =
         settings::DecodeSettings(source, static_cast<uint64_t>(size.QuadPart), photoExists);

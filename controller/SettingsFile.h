@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controller/CapturedItem.h"
+#include "controller/PhotoFiles.h"
 #include "controller/SettingsSaver.h"
 #include "controller/SettingsStore.h"
 
@@ -29,10 +30,11 @@ public:
     }
 
     // True when the file was read and accepted: then `pictureNumber` is the stored one and
-    // `items` the stored records whose file exists (or whose path is not a local one, which
-    // is never looked for), in file order, none selected.
+    // `items` the stored records whose file exists, of those that `rule` may look for, and
+    // the others untouched, in file order, none selected.
     // False when it is missing or not accepted; both arguments are then untouched.
-    bool Load(int32_t& pictureNumber, std::vector<CapturedItem>& items);
+    bool Load(int32_t& pictureNumber, std::vector<CapturedItem>& items,
+              const photo_files::PathRule& rule = photo_files::PathRule());
 
     const std::wstring& Path() const { return m_path; }
     bool LastSaveAppended() const { return m_saver.LastSaveAppended(); }

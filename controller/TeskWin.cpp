@@ -4,6 +4,7 @@
 
 #include "app/Tesk60App.h"
 #include "controller/FilterRegistration.h"
+#include "controller/NetworkDrive.h"
 #include "controller/PictureSize.h"
 #include "framework/Trace.h"
 #include "resources/resource.h"
@@ -59,6 +60,15 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
 
     SelectUiLanguage();
 
+    // Left empty when it fails: the photo file then cannot be created, and no photo is added.
+    // Found before the list is read, whose photos in this folder are the program's own.
+    const HRESULT folder = ::SHGetFolderPathW(m_hWnd, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr,
+                                              SHGFP_TYPE_CURRENT, m_szPhotoDir);
+    if (FAILED(folder)) {
+        TraceFailure(kStartUp, L"find the Pictures folder", folder);
+        m_szPhotoDir[0] = L'\0';
+    }
+
     m_nResolution = 1;
     m_nFirstThumbnail = 0;
     m_nPictureNumber = 1;
@@ -90,14 +100,6 @@ LRESULT CTeskWin::OnCreate(WPARAM, LPARAM) {
         }
         m_bNoVideo = 0;
         InvalidateRect(nullptr, FALSE);
-    }
-
-    // Left empty when it fails: the photo file then cannot be created, and no photo is added.
-    const HRESULT folder = ::SHGetFolderPathW(m_hWnd, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr,
-                                              SHGFP_TYPE_CURRENT, m_szPhotoDir);
-    if (FAILED(folder)) {
-        TraceFailure(kStartUp, L"find the Pictures folder", folder);
-        m_szPhotoDir[0] = L'\0';
     }
 
     if (view) view->FillResolutionList();
@@ -211,7 +213,7 @@ void CTeskWin::SaveSettings() { m_settingsFile.Save(m_nPictureNumber, m_items); 
 int CTeskWin::LoadSettings() {
     int32_t pictureNumber = m_nPictureNumber;
     std::vector<CapturedItem> items;
-    if (!m_settingsFile.Load(pictureNumber, items)) return 0;
+    if (!m_settingsFile.Load(pictureNumber, items, SystemPathRule(m_szPhotoDir))) return 0;
     m_nPictureNumber = pictureNumber;
     m_items = std::move(items);
     return 1;

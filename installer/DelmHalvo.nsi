@@ -1,5 +1,8 @@
 ; The setup program of Delm Halvo: the camera program, the camera button utility, the JPEG
-; compressor and the effect filter, into the 64-bit program folder.
+; compressor and the effect filter, into the 64-bit program folder, for every account of the
+; machine: the Start-menu entry in the all-users Start menu, the utility started at every
+; user's logon from HKLM. Nothing is written to the installing account's HKCU, which is
+; rarely the user's (an administrator's password typed for a standard user, or SYSTEM).
 ;   makensis -DVERSION=1.2.3.4 -DSTAGE=<folder of the four files> -DICON=<.ico>
 ;            -DOUTFILE=<setup.exe> DelmHalvo.nsi
 Unicode true
@@ -19,9 +22,11 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "DelmHalvoUVC"
 ; The camera program keeps "halvo.dat" and its intermediate "temp" in its current folder:
-; its Start-menu entry starts it in a folder of the user's own.
-!define USER_FOLDER "$LOCALAPPDATA\Delm Halvo"
-!define SHORTCUT "$SMPROGRAMS\Delm Halvo.lnk"
+; its Start-menu entry starts it in a folder of each user's own, written unexpanded so that
+; Windows expands it for whoever starts the program. The button utility makes that folder
+; when it starts at the user's logon (and right after setup).
+!define USER_FOLDER "%LOCALAPPDATA%\Delm Halvo"
+!define SHORTCUT_NAME "Delm Halvo.lnk"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -76,12 +81,30 @@ FunctionEnd
 
 Function .onInit
   SetRegView 64
-  SetShellVarContext current
+  SetShellVarContext all
 FunctionEnd
 
 Function un.onInit
   SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+; What versions before the all-users install wrote for the installing account alone.
+!macro REMOVE_PER_ACCOUNT_ENTRIES
+  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   SetShellVarContext current
+  Delete "$SMPROGRAMS\${SHORTCUT_NAME}"
+  SetShellVarContext all
+!macroend
+
+; Starts the button utility as the signed-in user, not elevated: the user's shell (Explorer)
+; opens it. Without a shell in this session (a deployment as SYSTEM) nobody is signed in
+; here, and the utility starts at the next logon.
+Function StartUtilityAsUser
+  FindWindow $0 "Shell_TrayWnd" ""
+  ${If} $0 <> 0
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\DelmHalvoUVC.exe"'
+  ${EndIf}
 FunctionEnd
 
 Section "Delm Halvo"
@@ -99,10 +122,11 @@ Section "Delm Halvo"
     MessageBox MB_ICONEXCLAMATION "The effect filter KorvEffect.ax could not be registered. The camera program registers it again when it starts." /SD IDOK
   ${EndIf}
 
-  CreateDirectory "${USER_FOLDER}"
-  SetOutPath "${USER_FOLDER}"   ; the working folder of the entry below
-  CreateShortCut "${SHORTCUT}" "$INSTDIR\tesk60.exe" "" "$INSTDIR\tesk60.exe" 0
-  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\DelmHalvoUVC.exe"'
+  !insertmacro REMOVE_PER_ACCOUNT_ENTRIES
+  StrCpy $OUTDIR "${USER_FOLDER}"   ; the working folder of the entry below, as it stands
+  CreateShortCut "$SMPROGRAMS\${SHORTCUT_NAME}" "$INSTDIR\tesk60.exe" "" "$INSTDIR\tesk60.exe" 0
+  SetOutPath "$INSTDIR"
+  WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\DelmHalvoUVC.exe"'
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -116,7 +140,7 @@ Section "Delm Halvo"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  Exec '"$INSTDIR\DelmHalvoUVC.exe"'
+  Call StartUtilityAsUser
 SectionEnd
 
 Section "Uninstall"
@@ -128,9 +152,12 @@ Section "Uninstall"
   Delete "$INSTDIR\KorvEffect.ax"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  Delete "${SHORTCUT}"
-  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  Delete "$SMPROGRAMS\${SHORTCUT_NAME}"
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  !insertmacro REMOVE_PER_ACCOUNT_ENTRIES
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; Removed only when empty: the user's "halvo.dat" stays, and with it the folder.
-  RMDir "${USER_FOLDER}"
+  ; Every user's folder stays with their "halvo.dat"; this account's goes only when empty.
+  SetShellVarContext current
+  RMDir "$LOCALAPPDATA\Delm Halvo"
+  SetShellVarContext all
 SectionEnd

@@ -8,7 +8,7 @@
 #include "app/Tesk60App.h"
 #include "controller/CapturedItemWin.h"
 #include "controller/CameraControl.h"
-#include "controller/PhotoFiles.h"
+#include "controller/NetworkDrive.h"
 #include "controller/PictureSize.h"
 #include "controls/Skin.h"
 #include "framework/Dpi.h"
@@ -337,7 +337,7 @@ LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
         const int slot =
             strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()), m_nDpi);
         // Only photos are opened: a path from the settings file might name a program.
-        if (slot >= 0 && photo_files::IsPhotoPath(items[static_cast<size_t>(first + slot)])) {
+        if (slot >= 0 && SystemPathRule(controller->PhotoFolder()).MayOpen(items[static_cast<size_t>(first + slot)])) {
             const std::wstring path = ItemPathW(items[static_cast<size_t>(first + slot)]);
             SHELLEXECUTEINFOW open{sizeof(open)};
             open.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -408,7 +408,7 @@ void CTeskFrameWin::OnDelete() {
         return;
     // The box's own loop may have closed the program meanwhile.
     if (!m_hWnd || !(controller = Controller())) return;
-    strip::RemoveSelected(controller->Photos(),
+    strip::RemoveSelected(controller->Photos(), SystemPathRule(controller->PhotoFolder()),
                           [](const CapturedItem& item) { ::DeleteFileW(ItemPathW(item).c_str()); });
     SetUpScrollBar(strip::ScrollFromStart(static_cast<int>(controller->Photos().size())));
     controller->SetFirstThumbnail(0);

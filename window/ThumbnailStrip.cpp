@@ -41,9 +41,10 @@ bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, boo
     return true;
 }
 
-void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile) {
+void RemoveSelected(std::vector<CapturedItem>& items, const photo_files::PathRule& rule,
+                    const std::function<void(const CapturedItem&)>& deleteFile) {
     for (auto item = items.rbegin(); item != items.rend(); ++item)
-        if (item->selected == 1 && photo_files::IsPhotoPath(*item)) deleteFile(*item);
+        if (item->selected == 1 && rule.MayOpen(*item)) deleteFile(*item);
     items.erase(std::remove_if(items.begin(), items.end(), [](const CapturedItem& item) { return item.selected == 1; }),
                 items.end());
 }

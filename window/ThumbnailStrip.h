@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controller/CapturedItem.h"
+#include "controller/PhotoFiles.h"
 #include "window/FrameLayout.h"
 
 namespace strip {
@@ -23,9 +24,10 @@ bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, boo
 void DeselectAll(std::vector<CapturedItem>& items);
 
 // Removes the selected items, keeping the order of the rest; `deleteFile` is called, last
-// item first, for each removed item whose path is a photo's (photo_files::IsPhotoPath):
-// a path read from the settings file may name any file.
-void RemoveSelected(std::vector<CapturedItem>& items, const std::function<void(const CapturedItem&)>& deleteFile);
+// item first, for each removed item that `rule` may open: a path read from the settings
+// file may name any file.
+void RemoveSelected(std::vector<CapturedItem>& items, const photo_files::PathRule& rule,
+                    const std::function<void(const CapturedItem&)>& deleteFile);
 
 // The scroll bar over the list: range 0 .. max, position pos; disabled with 6 items or fewer.
 struct ScrollSetup {

@@ -72,6 +72,7 @@ enum class Step {
     Deadline,       // the frame timer fires at the deadline: the request is withdrawn
     Withdraw,       // a restart of the preview withdraws the request
     Release,        // the disk answers
+    Settle,         // every store so far ends, and is heard of at once
     Close,          // the owner goes after waiting briefly for the stores
 };
 }  // namespace
@@ -93,7 +94,9 @@ TEST(PhotoHandOff, EachPhotoEndsWithWhatHappenedToItsOwnRequestInTheOrderAskedFo
          "f2 s2"},
         {"one awaiting its frame at a time", {Step::Ask, Step::AskRefused, Step::Stored, Step::NoFrame}, "1:10",
          "f1 s1"},
-        {"stalled, then stored", {Step::Ask, Step::Held, Step::Release}, "1:10", "f1 s1"},
+        {"stalled, then stored", {Step::Ask, Step::Held, Step::Release, Step::Settle}, "1:10", "f1 s1"},
+        {"one after the other: the idle storing thread wakes",
+         {Step::Ask, Step::Stored, Step::Settle, Step::Ask, Step::Stored, Step::Settle}, "1:10 2:20", "f1 s1 f2 s2"},
         {"two in flight keep their order", {Step::Ask, Step::Held, Step::Ask, Step::Stored, Step::Release},
          "1:10 2:20", "f1 f2 s1 s2"},
         {"a failed one between", {Step::Ask, Step::Held, Step::Ask, Step::Failed, Step::Ask, Step::Stored, Step::Release},
@@ -147,6 +150,7 @@ TEST(PhotoHandOff, EachPhotoEndsWithWhatHappenedToItsOwnRequestInTheOrderAskedFo
                 break;
             case Step::NoFrame:
                 EXPECT_FALSE(handOff->Take());
+                EXPECT_FALSE(handOff->Deadline());
                 break;
             case Step::BeforeDeadline:
                 EXPECT_FALSE(handOff->Expire(deadline - 1ms));
@@ -163,6 +167,12 @@ TEST(PhotoHandOff, EachPhotoEndsWithWhatHappenedToItsOwnRequestInTheOrderAskedFo
             case Step::Release:
                 gate->Open();
                 break;
+            case Step::Settle: {
+                const auto start = Clock::now();
+                EXPECT_TRUE(handOff->WaitUntilStored(10s));
+                EXPECT_LT(Clock::now() - start, 5s) << "woken by the store's end, not by the time-out";
+                break;
+            }
             case Step::Close:
                 EXPECT_FALSE(handOff->WaitUntilStored(50ms)) << "a store held up by the disk";
                 EXPECT_TRUE(handOff->InFlight());

@@ -168,10 +168,15 @@ protected:
 
 }  // namespace
 
-TEST_F(Utility, RunsHiddenOnceAndEndsOnRequest) {
+TEST_F(Utility, RunsHiddenOnceMakesTheCameraProgramsFolderAndEndsOnRequest) {
     ASSERT_EQ(driver::Install(driver::Family::Uvc, {}), ERROR_SUCCESS);
+    // The working folder of the camera program's Start-menu entry, this user's own.
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(::ExpandEnvironmentStringsW(L"%LOCALAPPDATA%\\Delm Halvo", folder, MAX_PATH));
+    RemoveTree(folder);
     Start();
     EXPECT_TRUE(Visible().empty()) << "no window shows";
+    EXPECT_TRUE(WaitUntil([&] { return ::GetFileAttributesW(folder) != INVALID_FILE_ATTRIBUTES; }, 5000));
     auto second = ProgramUnderTest::Start(L"DelmHalvoUVC.exe", world.Folder());
     ASSERT_TRUE(second);
     DWORD code = 1;

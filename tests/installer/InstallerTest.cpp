@@ -1,7 +1,7 @@
-// The setup program as a user meets it, in a world of its own: a silent install, a second
-// install over the first, the camera program started from its Start-menu entry taking a
-// photo, and a silent uninstall while both programs run, which leaves the user's photo and
-// "halvo.dat" behind.
+// The setup program as a user meets it, in a world of its own: a silent install over the
+// per-account layout of earlier versions, a second install over the first, the camera
+// program started from its Start-menu entry taking a photo, and a silent uninstall while
+// both programs run, which leaves the user's photo and "halvo.dat" behind.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -15,6 +15,7 @@
 #include "components/effect/EffectFilterInterfaces.h"
 #include "controller/SettingsCodec.h"
 #include "framework/ComPtr.h"
+#include "framework/Handles.h"
 #include "tests/components/support/ComponentWorld.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
@@ -42,7 +43,14 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 
 std::wstring ProgramFolder() { return KnownFolder(FOLDERID_ProgramFilesX64) + L"\\Delm Halvo"; }
 std::wstring UserFolder() { return KnownFolder(FOLDERID_LocalAppData) + L"\\Delm Halvo"; }
-std::wstring Shortcut() { return KnownFolder(FOLDERID_Programs) + L"\\Delm Halvo.lnk"; }
+// Every account's Start menu; earlier versions wrote the installing account's own.
+std::wstring Shortcut() { return KnownFolder(FOLDERID_CommonPrograms) + L"\\Delm Halvo.lnk"; }
+std::wstring AccountShortcut() { return KnownFolder(FOLDERID_Programs) + L"\\Delm Halvo.lnk"; }
+
+std::wstring Expanded(const std::wstring& text) {
+    wchar_t expanded[MAX_PATH] = {};
+    return ::ExpandEnvironmentStringsW(text.c_str(), expanded, MAX_PATH) ? expanded : L"";
+}
 std::wstring SetupProgram() { return BinDir() + L"\\..\\DelmHalvoSetup.exe"; }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -97,10 +105,11 @@ void ExpectInstalled() {
     const auto shortcut = ReadShortcut(Shortcut());
     ASSERT_TRUE(shortcut) << Narrow(Shortcut());
     EXPECT_EQ(shortcut->path, ProgramFolder() + L"\\tesk60.exe");
-    EXPECT_EQ(shortcut->workingFolder, UserFolder());
-    EXPECT_NE(::GetFileAttributesW(UserFolder().c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, L"DelmHalvoUVC"),
+    EXPECT_EQ(shortcut->workingFolder, L"%LOCALAPPDATA%\\Delm Halvo") << "each user's own, expanded by Windows";
+    EXPECT_FALSE(FileExists(AccountShortcut())) << "nothing in the installing account's Start menu";
+    EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"DelmHalvoUVC"),
               L"\"" + ProgramFolder() + L"\\DelmHalvoUVC.exe\"");
+    EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, L"DelmHalvoUVC")) << "nothing in the account's HKCU";
     EXPECT_EQ(ReadRegistryString(HKEY_CLASSES_ROOT, EffectServerKey().c_str(), nullptr),
               ProgramFolder() + L"\\KorvEffect.ax");
 
@@ -118,13 +127,16 @@ void ExpectInstalled() {
               L"\"" + ProgramFolder() + L"\\Uninstall.exe\"");
     EXPECT_GT(ReadRegistryDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize").value_or(0), 100u);
 
-    // The button utility was started at the end, once, however often the setup ran.
+    // The button utility was started at the end, once, however often the setup ran; it made
+    // the user's folder of the camera program.
     EXPECT_TRUE(WaitUntil([] { return CountProcesses(L"DelmHalvoUVC.exe") == 1; }, 10000));
+    EXPECT_TRUE(WaitUntil([] { return ::GetFileAttributesW(UserFolder().c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
 }
 
 void ExpectUninstalled() {
     EXPECT_EQ(::GetFileAttributesW(ProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(FileExists(Shortcut()));
+    EXPECT_FALSE(ReadRegistryString(HKEY_LOCAL_MACHINE, kRunKey, L"DelmHalvoUVC"));
     EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER, kRunKey, L"DelmHalvoUVC"));
     EXPECT_FALSE(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"));
     EXPECT_FALSE(ReadRegistryString(HKEY_CLASSES_ROOT, EffectServerKey().c_str(), nullptr));
@@ -148,13 +160,27 @@ protected:
     static void SetUpTestSuite() { ASSERT_EQ(components_test::CameraDll().Register(), S_OK); }
 };
 
-TEST_F(Installer, InstallsOverItselfRunsFromItsEntryAndUninstallsAllButTheUsersPhotos) {
+TEST_F(Installer, InstallsForEveryAccountOverItselfRunsFromItsEntryAndUninstallsAllButTheUsersPhotos) {
+    // What an earlier version left for the installing account, and that account's list.
+    const std::wstring settingsFile = UserFolder() + L"\\halvo.dat";
+    ASSERT_TRUE(::CreateDirectoryW(UserFolder().c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(settingsFile, settings::EncodeSettings(7, {})));
+    ASSERT_TRUE(WriteFileBytes(AccountShortcut(), {'L'}));
+    UniqueHKey run;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, run.Put(), nullptr),
+              ERROR_SUCCESS);
+    const wchar_t earlier[] = L"\"C:\\Program Files\\Delm Halvo\\DelmHalvoUVC.exe\"";
+    ASSERT_EQ(::RegSetValueExW(run.Get(), L"DelmHalvoUVC", 0, REG_SZ, reinterpret_cast<const BYTE*>(earlier),
+                               sizeof(earlier)),
+              ERROR_SUCCESS);
+
     double seconds = 0;
     ASSERT_EQ(RunSilently(SetupProgram(), &seconds), 0u);
     std::printf("[ figures  ] silent install: %.2f s\n", seconds);
     {
-        SCOPED_TRACE("first install");
+        SCOPED_TRACE("first install, over the per-account layout");
         ExpectInstalled();
+        EXPECT_EQ(ReadFileBytes(settingsFile), settings::EncodeSettings(7, {})) << "the user's list stays";
     }
     ASSERT_EQ(RunSilently(SetupProgram(), &seconds), 0u);
     {
@@ -166,7 +192,7 @@ TEST_F(Installer, InstallsOverItselfRunsFromItsEntryAndUninstallsAllButTheUsersP
     const auto entry = ReadShortcut(Shortcut());
     ASSERT_TRUE(entry);
     const ULONGLONG start = ::GetTickCount64();
-    auto program = ProgramUnderTest::StartFile(entry->path, entry->workingFolder);
+    auto program = ProgramUnderTest::StartFile(entry->path, Expanded(entry->workingFolder));
     ASSERT_TRUE(program);
     HWND frame = WaitForWindow(L"Delm Halvo", kStartTimeoutMs, program->ProcessId());
     ASSERT_TRUE(frame);
@@ -175,7 +201,6 @@ TEST_F(Installer, InstallsOverItselfRunsFromItsEntryAndUninstallsAllButTheUsersP
         kStartTimeoutMs, 10));
     std::printf("[ figures  ] first live frame %llu ms after the start\n", ::GetTickCount64() - start);
 
-    const std::wstring settingsFile = UserFolder() + L"\\halvo.dat";
     std::vector<CapturedItem> items;
     ASSERT_TRUE(FocusTopLevel(frame));
     ASSERT_TRUE(ClickClient(frame, kCaptureButton));

@@ -142,21 +142,23 @@ TEST(ThumbnailStrip, ScrollRequestsMoveByALineOrAPageWithinTheRangeAndDraggingCh
     for (const Case& c : cases) EXPECT_EQ(ScrollTo(c.code, c.pos, 0, c.max), c.expected) << c.code << " at " << c.pos;
 }
 
-TEST(ThumbnailStrip, ADeleteRemovesTheSelectedItemsButDeletesOnlyFilesNamedLikePhotos) {
+// With the Pictures folder redirected to a share, and Z: a network drive.
+TEST(ThumbnailStrip, ADeleteRemovesTheSelectedItemsButDeletesOnlyTheProgramsPhotosAndLocalJpegs) {
+    const photo_files::PathRule rule(u"\\\\server\\share\\Pictures", [](char16_t letter) { return letter == u'Z'; });
     auto items = Selected("x.xx.x");
-    SetItemPath(items[0], u"\\\\server\\share\\Picture0001.jpg");
+    SetItemPath(items[0], u"\\\\server\\share\\Pictures\\Picture0001.jpg");
     SetItemPath(items[2], u"C:\\Windows\\system.ini");
-    SetItemPath(items[3], u"D:\\Photos\\Holiday.JPG");
+    SetItemPath(items[3], u"Z:\\Photos\\Holiday.JPG");
     SetItemPath(items[4], u"C:\\keep.jpg");
     std::vector<std::u16string> deleted;
-    RemoveSelected(items, [&](const CapturedItem& item) { deleted.push_back(ItemPath(item)); });
+    RemoveSelected(items, rule, [&](const CapturedItem& item) { deleted.push_back(ItemPath(item)); });
 
-    EXPECT_EQ((std::vector<std::u16string>{u"C:\\Pictures\\Picture0001.jpg", u"D:\\Photos\\Holiday.JPG"}),
-              deleted);  // last first; the .ini file and the network path stay
+    EXPECT_EQ((std::vector<std::u16string>{u"C:\\Pictures\\Picture0001.jpg", u"\\\\server\\share\\Pictures\\Picture0001.jpg"}),
+              deleted);  // last first; the .ini file and the file on the network drive stay
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(ItemPath(items[1]), u"C:\\keep.jpg");
 
     auto none = Selected("......");
-    RemoveSelected(none, [](const CapturedItem&) { FAIL() << "nothing is selected"; });
+    RemoveSelected(none, rule, [](const CapturedItem&) { FAIL() << "nothing is selected"; });
     EXPECT_EQ(none.size(), 6u);
 }
