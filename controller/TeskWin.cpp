@@ -177,10 +177,14 @@ void CTeskWin::SelectResolution(int resolution) {
 int CTeskWin::RestartPreview(int width, int height) {
     // A frame asked of the old graph never comes: the request ends now.
     if (m_photos && m_photos->Cancel()) PostMessage(WM_TESK_PHOTO_FRAME);
+    // The renderer's new window takes the keyboard focus as it is made: the user's stays
+    // where it was (in the size list, after choosing a size with the keys).
+    const HWND focus = ::GetFocus();
     m_lib.CloseAll();
     m_lib.SetVideoSize(width, height);
     PlaceVideo();
     const HRESULT hr = m_lib.StartPreview(this);
+    if (focus && ::GetFocus() != focus && ::IsWindow(focus)) ::SetFocus(focus);
     if (FAILED(hr)) return static_cast<int>(hr);
     KillTimer(kRecoveryTimer);  // the preview runs: a recovery under way is over
     return 0;

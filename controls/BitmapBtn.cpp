@@ -21,6 +21,8 @@ const MessageMap* CBitmapBtn::GetMessageMap() const {
         OnMessage<WM_LBUTTONDBLCLK, Self, &Self::OnInputWhileEnabled>(),
         OnMessage<WM_LBUTTONDOWN, Self, &Self::OnInputWhileEnabled>(),
         OnMessage<WM_LBUTTONUP, Self, &Self::OnInputWhileEnabled>(),
+        OnMessage<WM_GETOBJECT, Self, &Self::OnGetObject>(),
+        OnMessage<WM_DESTROY, Self, &Self::OnDestroy>(),
     };
     static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
     return &map;
@@ -99,3 +101,13 @@ LRESULT CBitmapBtn::OnCaptureChanged(WPARAM, LPARAM) {
 LRESULT CBitmapBtn::OnEraseBackground(WPARAM, LPARAM) { return 0; }
 
 LRESULT CBitmapBtn::OnInputWhileEnabled(WPARAM, LPARAM) { return m_bEnabled ? Default() : 0; }
+
+LRESULT CBitmapBtn::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    const LRESULT answer = m_accessible.Answer(m_hWnd, wParam, lParam);
+    return answer ? answer : Default();
+}
+
+LRESULT CBitmapBtn::OnDestroy(WPARAM, LPARAM) {
+    m_accessible.Disconnect();
+    return Default();
+}

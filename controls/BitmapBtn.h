@@ -4,6 +4,9 @@
 // keys and clicks while it is off, so that a disabled button sends no BN_CLICKED but still
 // tracks the pointer and shows its disabled face. Hover is tracked by taking the mouse
 // capture while the pointer is over the button.
+#include <string>
+
+#include "framework/Accessible.h"
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 
@@ -18,6 +21,8 @@ public:
     // Sets the button's own enabled flag, repaints, and returns the previous flag.
     BOOL SetEnabled(BOOL enabled);
     BOOL IsEnabledFlag() const { return m_bEnabled; }
+    // The name a screen reader reads for the button (its window text stays empty).
+    void SetAccessibleName(std::wstring name) { m_accessible.Set(std::move(name), ROLE_SYSTEM_PUSHBUTTON); }
     BOOL IsHovering() const { return m_bHovering; }
 
     void DrawItem(DRAWITEMSTRUCT* item) override;
@@ -33,6 +38,8 @@ private:
     LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
     LRESULT OnInputWhileEnabled(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
     UniqueBitmap m_normal;
     UniqueBitmap m_hover;
@@ -40,4 +47,5 @@ private:
     UniqueBitmap m_disabled;
     BOOL m_bHovering = FALSE;
     BOOL m_bEnabled = TRUE;
+    AccessibleIdentity m_accessible;
 };

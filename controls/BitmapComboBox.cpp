@@ -2,6 +2,7 @@
 
 #include "controls/DisplayScale.h"
 #include "controls/HoverTracking.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -19,6 +20,8 @@ const MessageMap* CBitmapComboBox::GetMessageMap() const {
         OnMessage<WM_CAPTURECHANGED, Self, &Self::OnCaptureChanged>(),
         OnMessage<WM_TIMER, Self, &Self::OnTimer>(),
         OnMessage<WM_LBUTTONDOWN, Self, &Self::OnLButtonDown>(),
+        OnMessage<WM_GETOBJECT, Self, &Self::OnGetObject>(),
+        OnMessage<WM_DESTROY, Self, &Self::OnDestroy>(),
     };
     static const MessageMap map = MakeMessageMap(CComboBox::GetMessageMap(), entries);
     return &map;
@@ -31,6 +34,12 @@ void CBitmapComboBox::MeasureItem(MEASUREITEMSTRUCT* item) {
 
 void CBitmapComboBox::SetDpi(int dpi) {
     m_nDpi = dpi;
+    // A font of the window's DPI: the device context's default one keeps the DPI fixed at
+    // sign-in, so the text would not follow the face on a monitor of another scale.
+    if (UniqueFont font = MessageFontForDpi(dpi)) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+        m_font = std::move(font);
+    }
     const int height = display::Scaled(kItemHeight, dpi);
     SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);  // the closed box
     SendMessage(CB_SETITEMHEIGHT, 0, height);                        // the list's items
@@ -50,6 +59,7 @@ void CBitmapComboBox::DrawFace(HDC dc, HBITMAP face) {
     const int selection = GetCurSel();
     if (selection == CB_ERR) return;
     std::wstring text = GetLBText(selection);
+    SelectObjectGuard font(dc, m_font.Get());
     const int previousMode = ::SetBkMode(dc, TRANSPARENT);
     RECT where = m_rcText;
     ::DrawTextW(dc, text.c_str(), -1, &where, kCentred);
@@ -66,6 +76,7 @@ void CBitmapComboBox::DrawItem(DRAWITEMSTRUCT* item) {
     }
     UniqueBrush list(::CreateSolidBrush(kListColour));
     ::FillRect(item->hDC, &item->rcItem, list.Get());
+    SelectObjectGuard font(item->hDC, m_font.Get());
     const COLORREF previousText = ::SetTextColor(item->hDC, RGB(0, 0, 0));
     const COLORREF previousBack = ::SetBkColor(item->hDC, kListColour);
     RECT where = item->rcItem;
@@ -122,5 +133,15 @@ LRESULT CBitmapComboBox::OnKillFocus(WPARAM, LPARAM) {
 
 LRESULT CBitmapComboBox::OnCaptureChanged(WPARAM, LPARAM) {
     ReleaseCaptureOfHover(*this, m_bHovering);
+    return Default();
+}
+
+LRESULT CBitmapComboBox::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    const LRESULT answer = m_accessible.Answer(m_hWnd, wParam, lParam);
+    return answer ? answer : Default();
+}
+
+LRESULT CBitmapComboBox::OnDestroy(WPARAM, LPARAM) {
+    m_accessible.Disconnect();
     return Default();
 }

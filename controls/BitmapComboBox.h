@@ -4,7 +4,11 @@
 // text centred in m_rcText; the open list shows every item as centred black text on the
 // list colour, selected or not. Hover ends when a 200 ms timer finds the pointer over
 // another window (the box does not take the mouse capture).
+#include <string>
+
+#include "framework/Accessible.h"
 #include "framework/Controls.h"
+#include "framework/Handles.h"
 
 class CBitmapComboBox : public CComboBox {
 public:
@@ -26,9 +30,13 @@ public:
     // are measured then).
     int m_nDpi = 96;
 
-    // Shown at `dpi`, once created or after a move to another DPI: the items' heights and
-    // the text's place follow.
+    // Shown at `dpi`, once created or after a move to another DPI: the items' heights, the
+    // text's place and the font follow.
     void SetDpi(int dpi);
+    // The font the face and the list are drawn in: the system's message font at the DPI.
+    HFONT Font() const { return m_font.Get(); }
+    // The name a screen reader reads for the list.
+    void SetAccessibleName(std::wstring name) { m_accessible.Set(std::move(name), ROLE_SYSTEM_COMBOBOX); }
 
     BOOL IsHovering() const { return m_bHovering; }
 
@@ -49,6 +57,10 @@ private:
     LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
     BOOL m_bHovering = FALSE;
+    UniqueFont m_font;
+    AccessibleIdentity m_accessible;
 };

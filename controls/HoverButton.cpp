@@ -6,6 +6,13 @@
 #include "controls/HoverFrame.h"
 #include "controls/Skin.h"
 
+CHoverButton::CHoverButton() {
+    // Asked only while connected, that is while this button's window exists.
+    m_accessible.Set(L"", ROLE_SYSTEM_PUSHBUTTON, [this](long state) {
+        return m_bOn ? state | STATE_SYSTEM_PRESSED : state & ~STATE_SYSTEM_PRESSED;
+    });
+}
+
 const MessageMap* CHoverButton::GetMessageMap() const {
     using Self = CHoverButton;
     static const MessageEntry entries[] = {
@@ -13,6 +20,8 @@ const MessageMap* CHoverButton::GetMessageMap() const {
         OnMessage<WM_MOUSEHOVER, Self, &Self::OnMouseHover>(),
         OnMessage<WM_MOUSELEAVE, Self, &Self::OnMouseLeave>(),
         OnMessage<WM_RBUTTONDOWN, Self, &Self::OnRButtonDown>(),
+        OnMessage<WM_GETOBJECT, Self, &Self::OnGetObject>(),
+        OnMessage<WM_DESTROY, Self, &Self::OnDestroy>(),
     };
     static const MessageMap map = MakeMessageMap(CButton::GetMessageMap(), entries);
     return &map;
@@ -69,3 +78,13 @@ LRESULT CHoverButton::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 LRESULT CHoverButton::OnRButtonDown(WPARAM, LPARAM) { return Default(); }
+
+LRESULT CHoverButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    const LRESULT answer = m_accessible.Answer(m_hWnd, wParam, lParam);
+    return answer ? answer : Default();
+}
+
+LRESULT CHoverButton::OnDestroy(WPARAM, LPARAM) {
+    m_accessible.Disconnect();
+    return Default();
+}

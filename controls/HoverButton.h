@@ -3,11 +3,15 @@
 // strip (four frames: normal, hover, on, pressed; six: off and on, each normal, hover,
 // pressed). Hover comes from the system's mouse-hover and mouse-leave tracking; the "on"
 // flag is the latched state the owner shows with it.
+#include "framework/Accessible.h"
 #include "framework/Controls.h"
 #include "framework/Handles.h"
 
 class CHoverButton : public CButton {
 public:
+    // A screen reader reads it as a push button with its window text, pressed while on.
+    CHoverButton();
+
     // Layout of the strip, set by the owner before LoadStrip.
     BOOL m_bSixFrames = FALSE;
     // The latched state the face shows; set by the owner.
@@ -29,10 +33,13 @@ private:
     LRESULT OnMouseHover(WPARAM wParam, LPARAM lParam);
     LRESULT OnMouseLeave(WPARAM wParam, LPARAM lParam);
     LRESULT OnRButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
     BOOL m_bHovering = FALSE;
     int m_nFrameWidth = 0;
     int m_nFrameHeight = 0;
     UniqueBitmap m_strip;
     BOOL m_bTracking = FALSE;  // a hover/leave request is pending
+    AccessibleIdentity m_accessible;
 };

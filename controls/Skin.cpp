@@ -82,3 +82,10 @@ UniqueBitmap LoadSkin(HINSTANCE instance, int id, int dpi, int frames, UINT load
     if (!resized) TraceFailure(kArea, L"resize a bitmap", E_FAIL);
     return resized ? std::move(resized) : std::move(loaded);
 }
+
+void ShowSkinInStatic(HWND staticControl, UniqueBitmap& shown, UniqueBitmap picture) {
+    const HBITMAP previous = reinterpret_cast<HBITMAP>(
+        ::SendMessageW(staticControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get())));
+    if (previous && previous != shown.Get() && previous != picture.Get()) UniqueBitmap given(previous);
+    shown = std::move(picture);  // the picture shown before, ours, goes only now
+}

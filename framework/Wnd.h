@@ -187,6 +187,8 @@ public:
         return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
     }
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    // Gives this window the keyboard focus; the window that had it, or null.
+    HWND SetFocus() { return ::SetFocus(m_hWnd); }
     // WM_TIMER `id` every `ms` milliseconds; setting it again restarts its period.
     UINT_PTR SetTimer(UINT_PTR id, UINT ms) { return ::SetTimer(m_hWnd, id, ms, nullptr); }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }

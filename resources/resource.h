@@ -22,6 +22,8 @@
 #define IDC_DELETE 1001
 #define IDC_RESOLUTION 1002
 #define IDC_THUMBNAIL_SCROLL 1003
+// The strip as the keyboard and a screen reader know it (an invisible window over it).
+#define IDC_PHOTO_LIST 1007
 #define ID_RESOLUTION_320X240 1004
 #define ID_RESOLUTION_640X480 1005
 #define ID_RESOLUTION_1280X1024 1006

@@ -15,6 +15,10 @@ constexpr size_t kTextRoom = 300;
 // Text numbers the program shows.
 constexpr int kTextDeleteSelected = 7;
 constexpr int kTextCameraBusy = 65;
+// Names a screen reader reads for the camera window's controls.
+constexpr int kTextTakePhoto = 10;
+constexpr int kTextDeletePhotos = 11;
+constexpr int kTextPictureSize = 12;
 
 // Language numbers (`UiLanguage`).
 enum Language : int {

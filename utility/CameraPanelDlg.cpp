@@ -21,16 +21,20 @@ constexpr UINT kStateTimerMs = 500;
 
 constexpr wchar_t kArea[] = L"camera panel";
 
-// `place` moved wholly into the work area of the monitor nearest to the panel there: a
-// place saved before a monitor went, or the resolution was lowered, stays within reach.
-PanelPosition OnScreen(PanelPosition place, int width, int height) {
+// `place` moved wholly into the work area of the monitor nearest to a panel there of the
+// size it has at `dpi`, with the size it has at that monitor's DPI: a place saved before a
+// monitor went, or the resolution was lowered, stays within reach on any scale.
+PanelPosition OnScreen(PanelPosition place, int dpi) {
+    const PanelLayout layout = PanelLayoutAt(dpi);
     // Any place read from the registry, however far, without overflowing the rectangle.
     const auto bounded = [](int32_t v) { return std::clamp<int32_t>(v, -(1 << 30), 1 << 30); };
-    const RECT panel{bounded(place.x), bounded(place.y), bounded(place.x) + width, bounded(place.y) + height};
+    const RECT panel{bounded(place.x), bounded(place.y), bounded(place.x) + layout.width,
+                     bounded(place.y) + layout.height};
+    const HMONITOR nearest = ::MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST);
     MONITORINFO monitor{sizeof(monitor)};
-    if (!::GetMonitorInfoW(::MonitorFromRect(&panel, MONITOR_DEFAULTTONEAREST), &monitor)) return place;
+    if (!::GetMonitorInfoW(nearest, &monitor)) return place;
     const RECT& work = monitor.rcWork;
-    return KeepInside(place, width, height, ScreenRect{work.left, work.top, work.right, work.bottom});
+    return KeepInsideAtDpi(place, MonitorDpi(nearest), ScreenRect{work.left, work.top, work.right, work.bottom});
 }
 
 std::string PanelTitle() {
@@ -97,11 +101,12 @@ BOOL CCameraPanelDlg::OnInitDialog() {
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
     const PanelPosition byDefault{desktop.right - layout.defaultFromRight, desktop.bottom - layout.defaultFromBottom};
-    const PanelPosition place =
-        OnScreen(LoadPanelPosition(m_driver.registry, m_driverKey.get(), byDefault), layout.width, layout.height);
+    const PanelPosition place = OnScreen(LoadPanelPosition(m_driver.registry, m_driverKey.get(), byDefault), m_nDpi);
     // The panel is the size of its background picture, whatever the dialog font makes of the
-    // template's dialog units.
+    // template's dialog units. On a monitor of another DPI the move brings WM_DPICHANGED.
+    m_bPlacing = true;
     SetWindowPos(HWND_TOPMOST, place.x, place.y, layout.width, layout.height, SWP_NOREDRAW);
+    m_bPlacing = false;
 
     const CameraStates states = ReadCameraStates(m_driver);
     m_flip.m_bOn = states.flip;
@@ -122,9 +127,7 @@ void CCameraPanelDlg::LayOut() {
     // The background picture: the template's static, given the picture of this DPI.
     if (HWND background = ::GetDlgItem(m_hWnd, IDC_PANEL_BACKGROUND)) {
         // The static keeps showing the earlier picture until it has the new one.
-        UniqueBitmap picture = LoadSkin(AfxGetInstanceHandle(), IDB_PANEL, m_nDpi);
-        ::SendMessageW(background, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
-        m_background = std::move(picture);
+        ShowSkinInStatic(background, m_background, LoadSkin(AfxGetInstanceHandle(), IDB_PANEL, m_nDpi));
         ::SetWindowPos(background, nullptr, 0, 0, layout.width, layout.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const auto load = [this](CHoverButton& button, UINT strip, const PanelButtonPlace& place) {
@@ -144,6 +147,14 @@ LRESULT CCameraPanelDlg::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
 // Moved to a monitor of another DPI: the suggested rectangle, then everything at the new scale.
 LRESULT CCameraPanelDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     m_nDpi = TakeSuggestedRect(m_hWnd, wParam, lParam);
+    if (m_bPlacing) {
+        // Opening on that monitor: the suggested place at its scale is kept on it too. (A
+        // drag across monitors is left where the pointer takes it.)
+        RECT rect;
+        GetWindowRect(&rect);
+        const PanelPosition place = OnScreen(PanelPosition{rect.left, rect.top}, m_nDpi);
+        SetWindowPos(nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     LayOut();
     Invalidate(TRUE);
     return 0;

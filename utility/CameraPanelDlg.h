@@ -61,5 +61,6 @@ private:
     HICON m_hIcon;  // shared icon of the program's resources: never destroyed
     bool m_bSelfOwned = false;
     int m_nDpi = 96;            // the panel's DPI, which every size is scaled to
+    bool m_bPlacing = false;    // the panel is being moved to its saved place
     UniqueBitmap m_background;  // the background picture at that DPI
 };

@@ -4,6 +4,7 @@
 // 200 from its bottom, the property frame 30 pixels from its owner) scaled by the one rule
 // of display::Scaled. Platform-free.
 #include "controls/DisplayScale.h"
+#include "utility/PanelPlacement.h"
 
 namespace utility {
 
@@ -20,5 +21,9 @@ struct PanelLayout {
 };
 
 PanelLayout PanelLayoutAt(int dpi);
+
+// `place` kept inside `workArea` with the panel's size at `dpi`: the DPI of the monitor it
+// opens on, which may differ from the one it was made at.
+PanelPosition KeepInsideAtDpi(PanelPosition place, int dpi, const ScreenRect& workArea);
 
 }  // namespace utility

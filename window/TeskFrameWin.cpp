@@ -47,12 +47,15 @@ void SetButtonFaces(CBitmapBtn& button, int normal, int hover, int pressed, int 
 
 void FillSolid(HDC dc, const RECT& rect, HBRUSH brush) { ::FillRect(dc, &rect, brush); }
 
-// The outer size that gives the camera window its client area at `dpi`.
-SIZE FrameSize(int dpi) {
+// The outer size that gives the camera window its client area at `dpi`: the frame the
+// system draws at that DPI, or the sum of the frame's metrics where it cannot say.
+SIZE FrameSize(HWND wnd, int dpi) {
     const frame_layout::FrameLayout layout = frame_layout::At(dpi);
-    return SIZE{layout.clientWidth + 2 * SystemMetricForDpi(SM_CXDLGFRAME, dpi),
-                layout.clientHeightAboveScrollBar + SystemMetricForDpi(SM_CYHSCROLL, dpi) +
-                    2 * SystemMetricForDpi(SM_CYDLGFRAME, dpi) + SystemMetricForDpi(SM_CYCAPTION, dpi)};
+    const SIZE client{layout.clientWidth, layout.clientHeightAboveScrollBar + SystemMetricForDpi(SM_CYHSCROLL, dpi)};
+    const SIZE sum{client.cx + 2 * SystemMetricForDpi(SM_CXDLGFRAME, dpi),
+                   client.cy + 2 * SystemMetricForDpi(SM_CYDLGFRAME, dpi) + SystemMetricForDpi(SM_CYCAPTION, dpi)};
+    return WindowSizeForClient(client, static_cast<DWORD>(::GetWindowLongW(wnd, GWL_STYLE)),
+                               static_cast<DWORD>(::GetWindowLongW(wnd, GWL_EXSTYLE)), dpi, sum);
 }
 
 void DrawBitmap(HDC dc, HDC memory, HBITMAP bitmap, int x, int y) {
@@ -78,6 +81,8 @@ const MessageMap* CTeskFrameWin::GetMessageMap() const {
         OnMessage<WM_HSCROLL, Self, &Self::OnHScroll>(),
         OnMessage<kWmGetDpiScaledSize, Self, &Self::OnGetDpiScaledSize>(),
         OnMessage<WM_DPICHANGED, Self, &Self::OnDpiChanged>(),
+        OnMessage<WM_SETFOCUS, Self, &Self::OnSetFocus>(),
+        OnMessage<WM_UPDATEUISTATE, Self, &Self::OnUpdateUiState>(),
         OnCommand<Self, &Self::OnCapture>(IDC_CAPTURE, BN_CLICKED),
         OnCommand<Self, &Self::OnDelete>(IDC_DELETE, BN_CLICKED),
         OnCommand<Self, &Self::OnResolutionChange>(IDC_RESOLUTION, CBN_SELCHANGE),
@@ -98,7 +103,7 @@ LRESULT CTeskFrameWin::OnCreate(WPARAM, LPARAM) {
     // Every size is the 96-DPI design scaled to the window's DPI. The client area is
     // 640 x (593 + the scroll bar's height) at 96 DPI; the application shows the window.
     m_nDpi = WindowDpi(m_hWnd);
-    const SIZE size = FrameSize(m_nDpi);
+    const SIZE size = FrameSize(m_hWnd, m_nDpi);
     SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW);
     const frame_layout::FrameLayout layout = frame_layout::At(m_nDpi);
 
@@ -128,6 +133,8 @@ LRESULT CTeskFrameWin::OnCreate(WPARAM, LPARAM) {
 
     m_rcStrip = ToRect(layout.strip);
     m_nAnchor = 0;
+    m_pPhotoList = std::make_unique<CPhotoListWnd>(*this);
+    m_pPhotoList->Create(m_rcStrip, this, IDC_PHOTO_LIST);
     return 0;
 }
 
@@ -152,7 +159,7 @@ void CTeskFrameWin::LoadSkins(const frame_layout::FrameLayout& layout) {
 
 // Our own size at the new DPI, so that the rectangle the system suggests is exact.
 LRESULT CTeskFrameWin::OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam) {
-    *reinterpret_cast<SIZE*>(lParam) = FrameSize(static_cast<int>(wParam));
+    *reinterpret_cast<SIZE*>(lParam) = FrameSize(m_hWnd, static_cast<int>(wParam));
     return TRUE;
 }
 
@@ -174,6 +181,7 @@ LRESULT CTeskFrameWin::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     m_pResolutionBox->m_hBitmapHover = m_bmpListHover.Get();
     m_pResolutionBox->SetDpi(m_nDpi);
     m_rcStrip = ToRect(layout.strip);
+    place(m_pPhotoList.get(), m_rcStrip);
     if (CameraControl* controller = Controller()) controller->PlaceVideo();
     Invalidate(TRUE);
     return 0;
@@ -186,6 +194,7 @@ LRESULT CTeskFrameWin::OnDestroy(WPARAM, LPARAM) {
     m_pDeleteButton.reset();
     m_pResolutionBox.reset();
     m_pThumbnailScroll.reset();
+    m_pPhotoList.reset();
     m_bmpLogo.Reset();
     m_bmpSelection.Reset();
     m_bmpStrip.Reset();
@@ -198,6 +207,10 @@ LRESULT CTeskFrameWin::OnDestroy(WPARAM, LPARAM) {
 void CTeskFrameWin::FillResolutionList() {
     CameraControl* controller = Controller();
     if (!controller || !m_pResolutionBox) return;
+    // The texts are known from here on: the main window chose the language.
+    m_pCaptureButton->SetAccessibleName(UiText[uitext::kTextTakePhoto]);
+    m_pDeleteButton->SetAccessibleName(UiText[uitext::kTextDeletePhotos]);
+    m_pResolutionBox->SetAccessibleName(UiText[uitext::kTextPictureSize]);
     // The entry of the size the preview runs at; none when the camera does not offer it.
     int current = CB_ERR;
     for (const picture::PictureSize& size : picture::kSizes) {
@@ -299,6 +312,15 @@ void CTeskFrameWin::PaintThumbnails(HDC dc, CameraControl& control) {
         SelectObjectGuard selected(memory.Get(), thumbnail.Get());
         ::BitBlt(dc, slot.left, slot.top, slot.Width(), slot.Height(), memory.Get(), 0, 0, SRCCOPY);
     }
+    // The photo the keys act on, while the strip has the focus and the keyboard was used.
+    const int focused = m_nFocus - first;
+    const bool cues = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) == 0;
+    if (cues && focused >= 0 && focused < strip::kSlots && m_nFocus < count && m_pPhotoList &&
+        ::GetFocus() == m_pPhotoList->m_hWnd) {
+        const display::Rect around = frame_layout::Selection(focused, m_nDpi);
+        const RECT rect = ToRect(around);
+        ::DrawFocusRect(dc, &rect);
+    }
 }
 
 LRESULT CTeskFrameWin::OnEraseBackground(WPARAM, LPARAM) { return NoVideo() ? Default() : TRUE; }
@@ -318,6 +340,7 @@ LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
         const bool shift = KeyDown(VK_LSHIFT) || KeyDown(VK_RSHIFT);
         const bool ctrl = KeyDown(VK_LCONTROL) || KeyDown(VK_RCONTROL);
         if (slot >= 0 && strip::ClickThumbnail(items, first + slot, shift, ctrl, m_nAnchor)) {
+            m_nFocus = first + slot;
             InvalidateStrip();
             m_pDeleteButton->SetEnabled(TRUE);  // even when the click left nothing selected
         } else if (::PtInRect(&m_rcStrip, POINT{x, y})) {
@@ -325,32 +348,47 @@ LRESULT CTeskFrameWin::OnLButtonDown(WPARAM, LPARAM lParam) {
             InvalidateStrip();
             m_pDeleteButton->SetEnabled(FALSE);
         }
+        if (::PtInRect(&m_rcStrip, POINT{x, y}) && m_pPhotoList) {
+            m_pPhotoList->SetFocus();
+            m_pPhotoList->AnnounceSelection();
+        }
     }
     return Default();
 }
 
 LRESULT CTeskFrameWin::OnLButtonDblClk(WPARAM, LPARAM lParam) {
-    CameraControl* controller = Controller();
-    if (controller) {
+    if (CameraControl* controller = Controller()) {
         const auto& items = controller->Photos();
         const int first = controller->FirstThumbnail();
         const int slot =
             strip::SlotAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), first, static_cast<int>(items.size()), m_nDpi);
-        // Only photos are opened: a path from the settings file might name a program.
-        if (slot >= 0 && SystemPathRule(controller->PhotoFolder()).MayOpen(items[static_cast<size_t>(first + slot)])) {
-            const std::wstring path = ItemPathW(items[static_cast<size_t>(first + slot)]);
-            SHELLEXECUTEINFOW open{sizeof(open)};
-            open.fMask = SEE_MASK_NOCLOSEPROCESS;
-            open.hwnd = m_hWnd;
-            open.lpVerb = L"open";
-            open.lpFile = path.c_str();
-            open.lpDirectory = controller->PhotoFolder();
-            open.nShow = SW_SHOW;
-            ::ShellExecuteExW(&open);
-            UniqueHandle process(open.hProcess);  // not waited for; only closed
-        }
+        if (slot >= 0) OpenPhoto(*controller, items[static_cast<size_t>(first + slot)]);
     }
     return Default();
+}
+
+// Only photos are opened: a path from the settings file might name a program.
+void CTeskFrameWin::OpenPhoto(CameraControl& control, const CapturedItem& item) {
+    if (!SystemPathRule(control.PhotoFolder()).MayOpen(item)) return;
+    const std::wstring path = ItemPathW(item);
+    SHELLEXECUTEINFOW open{sizeof(open)};
+    open.fMask = SEE_MASK_NOCLOSEPROCESS;
+    open.hwnd = m_hWnd;
+    open.lpVerb = L"open";
+    open.lpFile = path.c_str();
+    open.lpDirectory = control.PhotoFolder();
+    open.nShow = SW_SHOW;
+    ::ShellExecuteExW(&open);
+    UniqueHandle process(open.hProcess);  // not waited for; only closed
+}
+
+void CTeskFrameWin::OpenSelected() {
+    CameraControl* controller = Controller();
+    if (!controller) return;
+    // A copy: the list may change while the shell starts the viewer.
+    const std::vector<CapturedItem> items = controller->Photos();
+    for (const CapturedItem& item : items)
+        if (item.selected == 1) OpenPhoto(*controller, item);
 }
 
 LRESULT CTeskFrameWin::OnHScroll(WPARAM wParam, LPARAM lParam) {
@@ -399,6 +437,7 @@ void CTeskFrameWin::PhotosStored() {
         InvalidateStrip();
     }
     Invalidate(FALSE);
+    if (m_pPhotoList) m_pPhotoList->AnnounceListChanged();
 }
 
 void CTeskFrameWin::OnDelete() {
@@ -415,6 +454,7 @@ void CTeskFrameWin::OnDelete() {
     InvalidateStrip();
     m_pDeleteButton->SetEnabled(FALSE);
     controller->SaveSettings();
+    if (m_pPhotoList) m_pPhotoList->AnnounceListChanged();
 }
 
 void CTeskFrameWin::OnResolutionChange() {
@@ -437,4 +477,116 @@ void CTeskFrameWin::OnResolution640() {
 
 void CTeskFrameWin::OnResolution1280() {
     if (CameraControl* controller = Controller()) controller->SelectResolution(2);
+}
+
+// The strip has the window's focus whenever the window gets it (the list takes it with a
+// click or Tab).
+LRESULT CTeskFrameWin::OnSetFocus(WPARAM, LPARAM) {
+    if (m_pPhotoList) m_pPhotoList->SetFocus();
+    return 0;
+}
+
+LRESULT CTeskFrameWin::OnUpdateUiState(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    InvalidateStrip();  // the focus rectangle shows or goes
+    return result;
+}
+
+BOOL CTeskFrameWin::PreTranslateMessage(MSG* msg) {
+    if (msg->message != WM_KEYDOWN) return FALSE;
+    const bool inList = m_pResolutionBox && (msg->hwnd == m_pResolutionBox->m_hWnd ||
+                                             ::IsChild(m_pResolutionBox->m_hWnd, msg->hwnd));
+    if (msg->wParam == VK_TAB && m_pResolutionBox && m_pPhotoList) {
+        // Two stops: the list and the strip; Shift+Tab goes round the same way.
+        (inList ? static_cast<CWnd*>(m_pPhotoList.get()) : m_pResolutionBox.get())->SetFocus();
+        SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+        return TRUE;
+    }
+    if (inList) return FALSE;  // the list's own keys: arrows, Alt+Down, F4
+    const bool repeated = (msg->lParam & (1 << 30)) != 0;
+    if (!OnKey(msg->wParam, repeated)) return FALSE;
+    // The keyboard is in use: focus cues show from now on.
+    SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+    return TRUE;
+}
+
+bool CTeskFrameWin::OnKey(WPARAM key, bool repeated) {
+    CameraControl* controller = Controller();
+    if (!controller) return false;
+    const bool shift = KeyDown(VK_SHIFT);
+    const bool ctrl = KeyDown(VK_CONTROL);
+    auto& items = controller->Photos();
+    switch (key) {
+    // A held key acts once, as the button under a held mouse button does.
+    case VK_SPACE:
+        if (!repeated && m_pCaptureButton->IsEnabledFlag()) OnCapture();
+        return true;
+    case VK_DELETE:
+        if (!repeated && m_pDeleteButton->IsEnabledFlag()) OnDelete();
+        return true;
+    case VK_RETURN:
+        if (!repeated) OpenSelected();
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_HOME:
+    case VK_END: {
+        const strip::Move move = key == VK_LEFT    ? strip::Move::Previous
+                                 : key == VK_RIGHT ? strip::Move::Next
+                                 : key == VK_HOME  ? strip::Move::First
+                                                   : strip::Move::Last;
+        if (strip::MoveFocus(items, move, shift, m_nFocus, m_nAnchor)) SelectionMovedByKey(*controller);
+        return true;
+    }
+    case 'A':
+        if (!ctrl) return false;
+        if (!items.empty()) {
+            strip::SelectAll(items);
+            if (m_nFocus < 0 || m_nFocus >= static_cast<int>(items.size())) m_nFocus = 0;
+            SelectionMovedByKey(*controller);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTeskFrameWin::SelectionMovedByKey(CameraControl& control) {
+    const int count = static_cast<int>(control.Photos().size());
+    const strip::ScrollSetup scroll = strip::ScrollFromStart(count);
+    if (scroll.enabled) {
+        const int first = strip::FirstShowing(m_nFocus, control.FirstThumbnail(), count);
+        control.SetFirstThumbnail(first);
+        m_pThumbnailScroll->SetScrollPos(first, TRUE);
+    }
+    InvalidateStrip();
+    m_pDeleteButton->SetEnabled(TRUE);
+    m_pPhotoList->SetFocus();
+    m_pPhotoList->AnnounceSelection();
+    m_pPhotoList->AnnounceFocus();
+}
+
+int CTeskFrameWin::PhotoCount() const {
+    const CameraControl* controller = Controller();
+    return controller ? static_cast<int>(Controller()->Photos().size()) : 0;
+}
+
+std::wstring CTeskFrameWin::PhotoName(int index) const {
+    if (index < 0 || index >= PhotoCount()) return L"";
+    const std::wstring path = ItemPathW(Controller()->Photos()[static_cast<size_t>(index)]);
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+bool CTeskFrameWin::PhotoSelected(int index) const {
+    return index >= 0 && index < PhotoCount() && Controller()->Photos()[static_cast<size_t>(index)].selected == 1;
+}
+
+bool CTeskFrameWin::PhotoOnScreen(int index, RECT& screen) const {
+    CameraControl* controller = Controller();
+    if (!controller || index < 0 || index >= PhotoCount()) return false;
+    const int slot = index - controller->FirstThumbnail();
+    if (slot < 0 || slot >= strip::kSlots) return false;
+    screen = ToRect(frame_layout::Hit(slot, m_nDpi));
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    return true;
 }

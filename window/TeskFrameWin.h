@@ -16,11 +16,12 @@
 #include "framework/Wnd.h"
 #include "window/CameraView.h"
 #include "window/FrameLayout.h"
+#include "window/PhotoListWnd.h"
 #include "window/ThumbnailStrip.h"
 
 class CameraControl;
 
-class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraView {
+class CTeskFrameWin : public CWnd, public GraphEventHandler, public GraphCallback, public CameraView, public PhotoList {
 public:
     // CameraView (FillResolutionList is called by the main window at the end of its creation)
     HWND VideoOwner() const override { return m_hWnd; }
@@ -35,6 +36,19 @@ public:
     CBitmapBtn* DeleteButton() const { return m_pDeleteButton.get(); }
     CBitmapComboBox* ResolutionBox() const { return m_pResolutionBox.get(); }
     CScrollBar* ThumbnailScrollBar() const { return m_pThumbnailScroll.get(); }
+    CPhotoListWnd* PhotoListWindow() const { return m_pPhotoList.get(); }
+
+    // PhotoList: the strip as the keyboard and a screen reader see it.
+    int PhotoCount() const override;
+    std::wstring PhotoName(int index) const override;
+    bool PhotoSelected(int index) const override;
+    int FocusedPhoto() const override { return m_nFocus; }
+    bool PhotoOnScreen(int index, RECT& screen) const override;
+
+    // The keys of the window, wherever its focus is but in the resolution list: Space takes
+    // a photo, Delete deletes the selected ones, Enter opens them, the arrows, Home, End and
+    // Ctrl+A select in the strip; Tab moves between the list and the strip.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -50,6 +64,8 @@ private:
     LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateUiState(WPARAM wParam, LPARAM lParam);
     void OnCapture();
     void OnDelete();
     void OnResolutionChange();
@@ -58,6 +74,13 @@ private:
     void OnResolution1280();
 
     void PaintThumbnails(HDC dc, CameraControl& control);
+    // True when the key was one of the window's (and so is not passed on).
+    bool OnKey(WPARAM key, bool repeated);
+    // After the keys changed the selection: the strip shows the focused photo, the delete
+    // button is on, a screen reader hears of it.
+    void SelectionMovedByKey(CameraControl& control);
+    void OpenPhoto(CameraControl& control, const CapturedItem& item);
+    void OpenSelected();
     void LoadSkins(const frame_layout::FrameLayout& layout);
     RECT ScrollBarRect(const frame_layout::FrameLayout& layout) const;
     void SetUpScrollBar(const strip::ScrollSetup& scroll);
@@ -67,6 +90,7 @@ private:
     std::unique_ptr<CBitmapBtn> m_pDeleteButton;
     std::unique_ptr<CBitmapComboBox> m_pResolutionBox;
     std::unique_ptr<CScrollBar> m_pThumbnailScroll;
+    std::unique_ptr<CPhotoListWnd> m_pPhotoList;
     UniqueBitmap m_bmpLogo;
     UniqueBitmap m_bmpSelection;
     UniqueBitmap m_bmpStrip;
@@ -75,6 +99,7 @@ private:
     UniqueBitmap m_bmpListHover;
     RECT m_rcStrip{0, 517, 642, 592};
     int m_nAnchor = 0;  // the item of the last plain or Ctrl click
+    int m_nFocus = -1;  // the item the keys act on: the last clicked or moved to
     // The preview runs at a photo's size (at "1.3M") until the photo's frame has come.
     bool m_bPhotoSizeRunning = false;
     int m_nDpi = display::kDesignDpi;  // the window's DPI, which every size is scaled to

@@ -16,6 +16,33 @@ void DeselectAll(std::vector<CapturedItem>& items) {
     for (CapturedItem& item : items) item.selected = 0;
 }
 
+void SelectAll(std::vector<CapturedItem>& items) {
+    for (CapturedItem& item : items) item.selected = 1;
+}
+
+bool MoveFocus(std::vector<CapturedItem>& items, Move move, bool shift, int& focus, int& anchor) {
+    const int last = static_cast<int>(items.size()) - 1;
+    if (last < 0) return false;
+    const int from = focus >= 0 && focus <= last ? focus : std::max(0, std::min(anchor, last));
+    switch (move) {
+    case Move::Previous: focus = std::max(from - 1, 0); break;
+    case Move::Next: focus = std::min(from + 1, last); break;
+    case Move::First: focus = 0; break;
+    case Move::Last: focus = last; break;
+    }
+    if (shift) return ClickThumbnail(items, focus, true, false, anchor);
+    DeselectAll(items);
+    items[static_cast<size_t>(focus)].selected = 1;
+    anchor = focus;
+    return true;
+}
+
+int FirstShowing(int focus, int first, int itemCount) {
+    if (focus < first) first = focus;
+    if (focus >= first + kSlots) first = focus - kSlots + 1;
+    return std::max(0, std::min(first, itemCount - kSlots));
+}
+
 bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, bool ctrl, int& anchor) {
     if (index < 0 || index >= static_cast<int>(items.size()) || (shift && ctrl)) return false;
     CapturedItem& clicked = items[static_cast<size_t>(index)];

@@ -22,6 +22,18 @@ int SlotAt(int x, int y, int firstThumbnail, int itemCount, int dpi = display::k
 // `anchor` is the item of the last plain or Ctrl click; a Shift click keeps it.
 bool ClickThumbnail(std::vector<CapturedItem>& items, int index, bool shift, bool ctrl, int& anchor);
 void DeselectAll(std::vector<CapturedItem>& items);
+void SelectAll(std::vector<CapturedItem>& items);
+
+// A key in the strip moves the photo the keys act on (`focus`): to the previous or next
+// photo, or to the first or last. Without Shift that photo alone is selected and becomes
+// the anchor; with Shift the photos from the anchor to it are, as a Shift-click selects
+// them. A focus outside the list (none yet, or after a delete) starts from the anchor,
+// within the list. False, and nothing changed, without photos.
+enum class Move { Previous, Next, First, Last };
+bool MoveFocus(std::vector<CapturedItem>& items, Move move, bool shift, int& focus, int& anchor);
+// The first thumbnail to show so that `focus` is in the strip, `first` moved as little as
+// possible and kept within the scroll range (0 with six photos or fewer).
+int FirstShowing(int focus, int first, int itemCount);
 
 // Removes the selected items, keeping the order of the rest; `deleteFile` is called, last
 // item first, for each removed item that `rule` may open: a path read from the settings

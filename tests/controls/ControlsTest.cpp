@@ -7,6 +7,7 @@
 #include "controls/BitmapBtn.h"
 #include "controls/BitmapComboBox.h"
 #include "controls/BitmapRegion.h"
+#include "controls/Skin.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -258,4 +259,28 @@ TEST_F(BitmapCombo, TheOpenListShowsEveryItemOnTheListColourWithoutAHighlight) {
         EXPECT_EQ(rect.bottom - rect.top, 24);
         EXPECT_EQ(PixelOf(info.hwndList, rect.left + 2, rect.top + 2), CBitmapComboBox::kListColour) << "item " << item;
     }
+}
+
+// A static shown a new picture hands back the one before: the one it was made with is
+// deleted, never the caller's picture shown before twice, and the new one stays alive.
+TEST(SkinInStatic, ThePictureHandedBackIsDeletedOnceAndTheShownOneStays) {
+    Host host;
+    HWND picture = ::CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, 20, 20, host.m_hWnd,
+                                     nullptr, nullptr, nullptr);
+    ASSERT_TRUE(picture);
+    UniqueBitmap made = SolidBitmap(20, 20, kNormal);  // as the template's picture, the static's
+    const HBITMAP template_ = made.Release();
+    ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(template_));
+
+    UniqueBitmap shown;
+    UniqueBitmap first = SolidBitmap(20, 20, kHover);
+    const HBITMAP firstHandle = first.Get();
+    ShowSkinInStatic(picture, shown, std::move(first));
+    EXPECT_EQ(::GetObjectType(template_), 0u) << "the template's picture, handed back, is deleted";
+    EXPECT_EQ(shown.Get(), firstHandle);
+    ShowSkinInStatic(picture, shown, SolidBitmap(20, 20, kPressed));
+    EXPECT_EQ(::GetObjectType(firstHandle), 0u) << "the picture shown before goes with its owner";
+    EXPECT_EQ(::GetObjectType(shown.Get()), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_EQ(reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)), shown.Get());
+    ::DestroyWindow(picture);
 }

@@ -131,6 +131,11 @@ protected:
         ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&r), 2);
         return display::Rect{r.left, r.top, r.right, r.bottom};
     }
+    // The window with the keyboard focus in the program's user-interface thread.
+    HWND FocusedInProgram() const {
+        GUITHREADINFO info{sizeof(info)};
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(frame, nullptr), &info) ? info.hwndFocus : nullptr;
+    }
     std::string SelectedSlots() {
         std::string marks;
         for (int slot = 0; slot < 6; ++slot) marks += SlotSelected(slot) ? 'x' : '.';
@@ -271,6 +276,54 @@ TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsks
         EXPECT_NE(Narrow(ItemPath(item)), one.Path());
         EXPECT_NE(Narrow(ItemPath(item)), three.Path());
     }
+}
+
+// Keyboard only, keys through the display as a person types them: three photos with Space,
+// End and Shift+Left select the last two, Delete asks and Enter answers Yes; Home and Enter
+// open the photo that is left; Tab reaches the size list, whose Up chooses 320 x 240.
+TEST_F(CameraWindow, TheKeyboardAloneTakesSelectsDeletesAndOpensPhotos) {
+    const std::wstring record = world.PathOf(L"opened.txt");
+    RecordingAssociation association(L".jpg", record);
+    for (size_t n = 1; n <= 3; ++n) {
+        ASSERT_TRUE(XDoTool("key space")) << "photo " << n;
+        ASSERT_TRUE(WaitUntil([&] { return Items().size() == n; }, kPhotoTimeoutMs, 100)) << "photo " << n;
+        ASSERT_TRUE(WaitUntil([&] { return SlotShowsPicture(static_cast<int>(n) - 1); }, 3000));
+    }
+    const std::vector<CapturedItem> taken = Items();
+
+    ASSERT_TRUE(XDoTool("key End"));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "..x..."; }, 3000)) << SelectedSlots();
+    ASSERT_TRUE(XDoTool("key shift+Left"));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == ".xx..."; }, 3000)) << SelectedSlots();
+    ASSERT_TRUE(XDoTool("key Delete"));
+    HWND question = WaitForQuestion();
+    ASSERT_TRUE(question) << "the delete asks first";
+    ASSERT_TRUE(XDoTool("key Return"));
+    ASSERT_TRUE(WaitUntil([&] { return Items().size() == 1u; }, 5000)) << "Enter answers Yes";
+    EXPECT_EQ(ItemPath(Items()[0]), ItemPath(taken[0]));
+    EXPECT_TRUE(FileExists(Narrow(ItemPath(taken[0]))));
+    EXPECT_FALSE(FileExists(Narrow(ItemPath(taken[1]))));
+    EXPECT_FALSE(FileExists(Narrow(ItemPath(taken[2]))));
+
+    ASSERT_TRUE(XDoTool("key Home"));
+    EXPECT_TRUE(WaitUntil([&] { return SelectedSlots() == "x....."; }, 3000)) << SelectedSlots();
+    ASSERT_TRUE(XDoTool("key Return"));
+    std::optional<std::wstring> opened;
+    ASSERT_TRUE(WaitUntil([&] { return (opened = association.Opened()).has_value(); }, 10000))
+        << "Enter opens the selected photo";
+    EXPECT_EQ(*opened, Narrow(ItemPath(taken[0])));
+
+    HWND box = Control(IDC_RESOLUTION);
+    ASSERT_TRUE(XDoTool("key Tab"));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedInProgram() == box; }, 3000)) << "Tab goes to the size list";
+    ASSERT_TRUE(XDoTool("key Up"));
+    const display::Rect picture = frame_layout::Video(picture::OfSetting(0).video, kDpi);
+    EXPECT_TRUE(WaitUntil([&] { return FindVideo() && ChildRect(FindVideo()) == picture; }, 10000))
+        << "the list's arrow chose 320 x 240 as a click does";
+    EXPECT_EQ(FocusedInProgram(), box) << "the preview's restart leaves the focus in the list";
+    ASSERT_TRUE(XDoTool("key space"));  // the list's, not a photo
+    ::Sleep(1000);
+    EXPECT_EQ(Items().size(), 1u);
 }
 
 TEST_F(CameraWindow, ADoubleClickOpensThePhotoAndTheListChoosesThePreviewAndPhotoSize) {

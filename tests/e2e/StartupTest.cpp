@@ -158,7 +158,9 @@ TEST(Startup, BothProgramsDeclareTheWindowsVersionsTheyWereWrittenForAndPerMonit
             return ::QueryActCtxSettingsW(0, context, space, name, value, 64, &written) ? std::wstring(value)
                                                                                           : std::wstring(L"?");
         };
-        EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2");
+        EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+                  L"PerMonitorV2, PerMonitor")
+            << "Windows 10 1607 knows only the second; it ignores dpiAware once dpiAwareness is there";
         EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true");
         alignas(8) BYTE buffer[512] = {};
         SIZE_T size = 0;

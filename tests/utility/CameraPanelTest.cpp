@@ -3,7 +3,13 @@
 // closes it and frees it.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <tuple>
+
+#include "framework/ComPtr.h"
 #include "framework/Dpi.h"
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "resources/utility_resource.h"
 #include "utility/CameraPanelDlg.h"
@@ -11,6 +17,7 @@
 
 TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
     CWinApp app;
+    ScopedCoInitialize com;
     utility::WinRegistry registry;
     const utility::DriverContext noDriver{registry};  // nothing found: no camera, no saved place
     CCameraPanelDlg::ToggleCameraPanel(noDriver);
@@ -58,6 +65,28 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
     ::GetWindowRect(::GetDlgItem(panel, IDC_PANEL_BACKGROUND), &background);
     EXPECT_EQ(background.right - background.left, 84);
     EXPECT_EQ(background.bottom - background.top, 324);
+
+    // A screen reader reads push buttons by their names, pressed while on.
+    object->m_flip.m_bOn = TRUE;
+    object->m_lowLight.m_bOn = FALSE;
+    const std::tuple<CHoverButton*, const wchar_t*, bool> named[] = {
+        {&object->m_flip, L"Flip", true}, {&object->m_lowLight, L"Low Light", false}, {&object->m_setting, L"Setting", false}};
+    for (const auto& [button, name, pressed] : named) {
+        ComPtr<IAccessible> accessible;
+        ASSERT_EQ(::AccessibleObjectFromWindow(button->m_hWnd, OBJID_CLIENT, __uuidof(IAccessible), accessible.PutVoid()),
+                  S_OK);
+        VARIANT self, role, state;
+        V_VT(&self) = VT_I4;
+        V_I4(&self) = CHILDID_SELF;
+        BSTR text = nullptr;
+        ASSERT_EQ(accessible->get_accName(self, &text), S_OK);
+        EXPECT_STREQ(text, name);
+        ::SysFreeString(text);
+        ASSERT_EQ(accessible->get_accRole(self, &role), S_OK);
+        EXPECT_EQ(V_I4(&role), ROLE_SYSTEM_PUSHBUTTON) << name;
+        ASSERT_EQ(accessible->get_accState(self, &state), S_OK);
+        EXPECT_EQ((V_I4(&state) & STATE_SYSTEM_PRESSED) != 0, pressed) << name;
+    }
 
     CCameraPanelDlg::ToggleCameraPanel(noDriver);
     EXPECT_FALSE(::IsWindow(panel));

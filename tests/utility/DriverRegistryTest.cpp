@@ -5,6 +5,7 @@
 
 #include "tests/utility/FakeRegistry.h"
 #include "utility/DriverRegistry.h"
+#include "utility/PanelLayout.h"
 #include "utility/PanelPlacement.h"
 #include "utility/RegistryValues.h"
 
@@ -242,6 +243,31 @@ TEST(PanelPlacement, APanelOpensWhollyInsideTheWorkAreaMovedNoFurtherThanNeeded)
         const PanelPosition opened = KeepInside(c.place, 42, 162, c.area);
         EXPECT_EQ(opened.x, c.opened.x) << c.place.x << "," << c.place.y;
         EXPECT_EQ(opened.y, c.opened.y) << c.place.x << "," << c.place.y;
+    }
+}
+
+// The size at the DPI of the monitor it opens on: 42 x 162, 63 x 243, 84 x 324.
+TEST(PanelPlacement, APanelIsKeptInsideAtTheDpiOfTheMonitorItOpensOn) {
+    const ScreenRect area{0, 0, 1920, 1040};
+    const ScreenRect tall{2560, -400, 4000, 2160};  // a monitor right of it, reaching higher
+    struct Case {
+        ScreenRect area;
+        int dpi;
+        PanelPosition place, opened;
+    } cases[] = {
+        {area, 96, {1870, 800}, {1870, 800}},
+        {area, 144, {1870, 800}, {1857, 797}},
+        {area, 192, {1870, 800}, {1836, 716}},
+        {area, 192, {1836, 716}, {1836, 716}},    // exactly at the edges
+        {area, 192, {1837, 717}, {1836, 716}},
+        {area, 120, {1900, 1000}, {1867, 837}},   // 53 x 203
+        {tall, 192, {3990, -500}, {3916, -400}},
+        {tall, 144, {2500, 2100}, {2560, 1917}},
+    };
+    for (const Case& c : cases) {
+        const PanelPosition opened = KeepInsideAtDpi(c.place, c.dpi, c.area);
+        EXPECT_EQ(opened.x, c.opened.x) << c.dpi << ": " << c.place.x << "," << c.place.y;
+        EXPECT_EQ(opened.y, c.opened.y) << c.dpi << ": " << c.place.x << "," << c.place.y;
     }
 }
 

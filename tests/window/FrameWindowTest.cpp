@@ -3,7 +3,13 @@
 // seldom takes (items that are not photos, a camera without 320 x 240).
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <cstdlib>
+
 #include "controller/CapturedItemWin.h"
+#include "framework/ComPtr.h"
+#include "text/UiText.h"
 #include "framework/Dpi.h"
 #include "resources/resource.h"
 #include "tests/components/support/ComponentWorld.h"
@@ -210,6 +216,86 @@ TEST_F(FrameWindow, ADoubleClickOpensPhotosButNeverAnotherKindOfFile) {
     EXPECT_TRUE(program.Close());
 }
 
+namespace {
+ComPtr<IAccessible> AccessibleOf(HWND wnd) {
+    ComPtr<IAccessible> object;
+    ::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, __uuidof(IAccessible), object.PutVoid());
+    return object;
+}
+
+std::wstring NameOf(IAccessible* object, long child = CHILDID_SELF) {
+    BSTR name = nullptr;
+    VARIANT id;
+    V_VT(&id) = VT_I4;
+    V_I4(&id) = child;
+    if (!object || FAILED(object->get_accName(id, &name)) || !name) return L"";
+    std::wstring text(name);
+    ::SysFreeString(name);
+    return text;
+}
+
+long StateOf(IAccessible* object, long child) {
+    VARIANT id, state;
+    V_VT(&id) = VT_I4;
+    V_I4(&id) = child;
+    ::VariantInit(&state);
+    return object && SUCCEEDED(object->get_accState(id, &state)) && V_VT(&state) == VT_I4 ? V_I4(&state) : -1;
+}
+}  // namespace
+
+// What a screen reader reads: the controls' names in the program's language, and the strip
+// as a list of the photos by file name with their selection and the photo the keys act on.
+TEST_F(FrameWindow, AScreenReaderReadsTheControlsNamesAndThePhotosAsAList) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    const std::wstring photos = program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    CTeskFrameWin& frame = *program.Frame();
+    EXPECT_EQ(NameOf(AccessibleOf(frame.CaptureButton()->m_hWnd).Get()), UiText[uitext::kTextTakePhoto]);
+    EXPECT_EQ(NameOf(AccessibleOf(frame.DeleteButton()->m_hWnd).Get()), UiText[uitext::kTextDeletePhotos]);
+    EXPECT_EQ(NameOf(AccessibleOf(frame.ResolutionBox()->m_hWnd).Get()), UiText[uitext::kTextPictureSize]);
+    EXPECT_EQ(std::wstring(UiText[uitext::kTextTakePhoto]), L"Take photo") << "the run's language is English";
+
+    controller.m_nPictureNumber = 41;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(program.TakePhoto());
+    ComPtr<IAccessible> list = AccessibleOf(frame.PhotoListWindow()->m_hWnd);
+    ASSERT_TRUE(list);
+    long count = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(NameOf(list.Get(), 1), L"Picture0041.jpg");
+    EXPECT_EQ(NameOf(list.Get(), 3), L"Picture0043.jpg");
+    VARIANT self, role;
+    V_VT(&self) = VT_I4;
+    V_I4(&self) = CHILDID_SELF;
+    ASSERT_EQ(list->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(V_I4(&role), ROLE_SYSTEM_LIST);
+
+    // A click selects the second; the keys extend to the third and take the focus along.
+    frame.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(11 + 106 + 40, 555));
+    EXPECT_TRUE(StateOf(list.Get(), 2) & STATE_SYSTEM_SELECTED);
+    EXPECT_FALSE(StateOf(list.Get(), 1) & STATE_SYSTEM_SELECTED);
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    MSG key{frame.PhotoListWindow()->m_hWnd, WM_KEYDOWN, VK_RIGHT, 1};
+    EXPECT_TRUE(frame.PreTranslateMessage(&key));
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(controller.m_items[2].selected, 1);
+    EXPECT_EQ(controller.m_items[1].selected, 1);
+    EXPECT_TRUE(StateOf(list.Get(), 3) & STATE_SYSTEM_FOCUSED);
+    EXPECT_FALSE(StateOf(list.Get(), 2) & STATE_SYSTEM_FOCUSED);
+    VARIANT focus;
+    ASSERT_EQ(list->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(V_I4(&focus), 3);
+
+    // Gone with its window: the object a screen reader still holds says so.
+    EXPECT_TRUE(program.Close());
+    EXPECT_EQ(list->get_accChildCount(&count), RPC_E_DISCONNECTED);
+}
+
 // Moved to a monitor of 150 % and back (the messages as the system sends them): the window
 // answers its own size at the new DPI, takes the rectangle the system suggests and lays
 // everything out at that scale.
@@ -223,7 +309,23 @@ TEST_F(FrameWindow, AMoveToAMonitorOfAnotherDpiLaysTheWindowOutAtThatScale) {
         ::MapWindowPoints(nullptr, frame.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
         return display::Rect{r.left, r.top, r.right, r.bottom};
     };
-    for (int dpi : {144, 96}) {
+    // The size list's text in a font of the window's DPI: its character height at 96 DPI
+    // times the scale, and a text that grows with it.
+    const auto fontHeight = [&] {
+        LOGFONTW font{};
+        ::GetObjectW(frame.ResolutionBox()->Font(), sizeof(font), &font);
+        return static_cast<int>(std::abs(font.lfHeight));
+    };
+    const auto textHeight = [&] {
+        UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+        SelectObjectGuard font(dc.Get(), frame.ResolutionBox()->Font());
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc.Get(), &metrics);
+        return static_cast<int>(metrics.tmHeight);
+    };
+    const int designHeight = fontHeight(), designText = textHeight();
+    EXPECT_GT(designHeight, 6);
+    for (int dpi : {144, 192, 96}) {
         SCOPED_TRACE(dpi);
         SIZE size{};
         ASSERT_TRUE(frame.SendMessage(kWmGetDpiScaledSize, dpi, reinterpret_cast<LPARAM>(&size)));
@@ -241,6 +343,10 @@ TEST_F(FrameWindow, AMoveToAMonitorOfAnotherDpiLaysTheWindowOutAtThatScale) {
         EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd).top, layout.scrollBarTop);
         EXPECT_EQ(childRect(frame.ResolutionBox()->m_hWnd).left, layout.resolutionBox.left);
         EXPECT_EQ(frame.ResolutionBox()->SendMessage(CB_GETITEMHEIGHT, 0), display::Scaled(24, dpi));
+        EXPECT_NEAR(fontHeight(), designHeight * dpi / 96, 1);
+        EXPECT_GE(textHeight(), designText * dpi / 96 - 1);
+        EXPECT_EQ(reinterpret_cast<HFONT>(frame.ResolutionBox()->SendMessage(WM_GETFONT)), frame.ResolutionBox()->Font())
+            << "the open list draws in it too";
         HWND video = ::FindWindowExW(frame.m_hWnd, nullptr, nullptr, L"ActiveMovie Window");
         ASSERT_TRUE(video);
         EXPECT_EQ(childRect(video), layout.videoArea);

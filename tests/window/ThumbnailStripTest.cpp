@@ -1,5 +1,5 @@
-// The thumbnail strip's rules: hit testing, the four kinds of click, the scroll bar after a
-// photo and a delete, and what a delete removes.
+// The thumbnail strip's rules: hit testing, the four kinds of click, the keys, the scroll
+// bar after a photo and a delete, and what a delete removes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -107,6 +107,58 @@ TEST(ThumbnailStrip, CtrlClickThenShiftClicksSelectRangesFromTheCtrlClickedItem)
     EXPECT_EQ(Marks(items), "..xxxx");
     ClickThumbnail(items, 0, true, false, anchor);
     EXPECT_EQ(Marks(items), "xxx...");
+}
+
+// The keys beside the clicks: a move selects the photo moved to, or with Shift the photos
+// from the anchor to it; the strip follows the focus.
+TEST(ThumbnailStrip, KeysMoveTheFocusAndSelectAsPlainAndShiftClicksDo) {
+    struct Case {
+        const char* before;
+        int focus, anchor;
+        Move move;
+        bool shift;
+        const char* after;
+        int focusAfter, anchorAfter;
+    } cases[] = {
+        {"..x...", 2, 2, Move::Next, false, "...x..", 3, 3},
+        {"..x...", 2, 2, Move::Previous, false, ".x....", 1, 1},
+        {"xxxxxx", 0, 0, Move::Previous, false, "x.....", 0, 0},      // at the first: stays, alone
+        {"......", 5, 5, Move::Next, false, ".....x", 5, 5},           // at the last
+        {".x.x..", 3, 1, Move::Last, false, ".....x", 5, 5},
+        {".x.x..", 3, 1, Move::First, false, "x.....", 0, 0},
+        {"..x...", 2, 2, Move::Next, true, "..xx..", 3, 2},            // Shift: from the anchor
+        {"..xx..", 3, 2, Move::Previous, true, "..x...", 2, 2},
+        {"..xx..", 2, 2, Move::Previous, true, ".xx...", 1, 2},         // across the anchor
+        {"....x.", 4, 1, Move::First, true, "xx....", 0, 1},
+        {"......", 2, 4, Move::Last, true, "....xx", 5, 4},
+        {"......", -1, 3, Move::Next, false, "....x.", 4, 4},          // no focus yet: from the anchor
+        {"......", -1, 9, Move::Previous, false, "....x.", 4, 4},      // an anchor past the end: from the last
+        {"...", 7, 0, Move::Next, false, ".x.", 1, 1},                  // a focus past the end: from the anchor
+        {"......", -1, 2, Move::First, true, "xxx...", 0, 2},
+    };
+    for (const Case& c : cases) {
+        auto items = Selected(c.before);
+        int focus = c.focus, anchor = c.anchor;
+        EXPECT_TRUE(MoveFocus(items, c.move, c.shift, focus, anchor)) << c.before;
+        EXPECT_EQ(Marks(items), c.after) << c.before << " focus " << c.focus << " move " << int(c.move);
+        EXPECT_EQ(focus, c.focusAfter) << c.before << " move " << int(c.move);
+        EXPECT_EQ(anchor, c.anchorAfter) << c.before << " move " << int(c.move);
+    }
+    std::vector<CapturedItem> none;
+    int focus = -1, anchor = 0;
+    EXPECT_FALSE(MoveFocus(none, Move::Next, false, focus, anchor));
+    auto all = Selected(".x..");
+    SelectAll(all);
+    EXPECT_EQ(Marks(all), "xxxx");
+
+    struct Scroll {
+        int focus, first, count, shown;
+    } scrolls[] = {
+        {3, 0, 10, 0}, {5, 0, 10, 0}, {6, 0, 10, 1}, {9, 0, 10, 4}, {2, 4, 10, 2},
+        {4, 4, 10, 4}, {9, 4, 10, 4}, {0, 4, 10, 0}, {4, 0, 5, 0}, {3, 2, 6, 0},
+    };
+    for (const Scroll& c : scrolls)
+        EXPECT_EQ(FirstShowing(c.focus, c.first, c.count), c.shown) << c.focus << " from " << c.first << " of " << c.count;
 }
 
 TEST(ThumbnailStrip, TheScrollBarShowsTheNewestSixAfterAPhotoAndTheFirstSixAfterADelete) {
