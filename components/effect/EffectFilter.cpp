@@ -77,7 +77,8 @@ HRESULT EffectInputPin::Transform(IMediaSample* sample) { return m_effect.Proces
 
 // ---- output pin ----
 
-EffectOutputPin::EffectOutputPin(EffectFilter& filter) : OutputPin(filter, L"Output"), m_effect(filter) {}
+EffectOutputPin::EffectOutputPin(EffectFilter& filter)
+    : TransformOutputPin(filter, L"Output", filter.Input()), m_effect(filter) {}
 
 HRESULT EffectOutputPin::GetMediaType(int index, MediaType& out) {
     EffectInputPin& input = m_effect.Input();

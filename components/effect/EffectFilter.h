@@ -12,6 +12,7 @@
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
 #include "components/filterkit/TransformInputPin.h"
+#include "components/filterkit/TransformOutputPin.h"
 #include "components/filterkit/VideoFrame.h"
 
 namespace effect {
@@ -33,7 +34,7 @@ private:
     filterkit::FrameLayout m_layout;
 };
 
-class EffectOutputPin final : public filterkit::OutputPin {
+class EffectOutputPin final : public filterkit::TransformOutputPin {
 public:
     explicit EffectOutputPin(EffectFilter& filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;

@@ -9,6 +9,10 @@
 //    filter commits/decommits its output allocators and starts/joins its threads;
 //  - streaming threads never take the filter lock: they read the state through State()
 //    (an atomic) so that a Stop waiting for them cannot deadlock.
+// Where a kit filter differs from one on the platform's base classes, on purpose: its class
+// factory refuses aggregation (CLASS_E_NOAGGREGATION); neither filter nor pin answers
+// IMediaSeeking or IMediaPosition (a live preview has no position to seek); an output pin
+// proposes its own types before the ones the pin it connects to proposes.
 #include <windows.h>
 #include <strmif.h>
 

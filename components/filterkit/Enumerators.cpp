@@ -25,6 +25,12 @@ HRESULT NextItems(size_t& position, size_t size, ULONG count, Item** items, ULON
     return done == count ? S_OK : S_FALSE;
 }
 
+HRESULT SkipItems(size_t& position, size_t size, ULONG count) {
+    if (count > size - position) return S_FALSE;
+    position += count;
+    return S_OK;
+}
+
 }  // namespace
 
 PinEnumerator::PinEnumerator(IUnknown* owner, std::vector<ComPtr<IPin>> pins, size_t position)
@@ -53,14 +59,7 @@ STDMETHODIMP PinEnumerator::Next(ULONG count, IPin** pins, ULONG* fetched) {
         return true;
     });
 }
-STDMETHODIMP PinEnumerator::Skip(ULONG count) {
-    if (m_position + count > m_pins.size()) {
-        m_position = m_pins.size();
-        return S_FALSE;
-    }
-    m_position += count;
-    return S_OK;
-}
+STDMETHODIMP PinEnumerator::Skip(ULONG count) { return SkipItems(m_position, m_pins.size(), count); }
 STDMETHODIMP PinEnumerator::Reset() {
     m_position = 0;
     return S_OK;
@@ -97,14 +96,7 @@ STDMETHODIMP MediaTypeEnumerator::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG
         return *out != nullptr;
     });
 }
-STDMETHODIMP MediaTypeEnumerator::Skip(ULONG count) {
-    if (m_position + count > m_types.size()) {
-        m_position = m_types.size();
-        return S_FALSE;
-    }
-    m_position += count;
-    return S_OK;
-}
+STDMETHODIMP MediaTypeEnumerator::Skip(ULONG count) { return SkipItems(m_position, m_types.size(), count); }
 STDMETHODIMP MediaTypeEnumerator::Reset() {
     m_position = 0;
     return S_OK;

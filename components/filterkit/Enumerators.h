@@ -1,6 +1,8 @@
 #pragma once
 // IEnumPins and IEnumMediaTypes over a list taken when the enumerator is made. Each holds
 // a reference to its owner (filter or pin) so that the pins it hands out stay valid.
+// As the system's enumerators: Next may fetch fewer than asked (S_FALSE), and a Skip past
+// the end answers S_FALSE and leaves the position where it was.
 #include <windows.h>
 #include <strmif.h>
 

@@ -218,6 +218,31 @@ STDMETHODIMP OutputPin::Disconnect() {
     return S_OK;
 }
 
+HRESULT OutputPin::QueryPinInterface(REFIID iid, void** out) {
+    if (iid != IID_IQualityControl) return E_NOINTERFACE;
+    *out = static_cast<IQualityControl*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::Notify(IBaseFilter* sender, Quality quality) {
+    ComPtr<IQualityControl> sink;
+    {
+        std::lock_guard<std::mutex> guard(m_qualityLock);
+        sink = m_qualitySink;
+    }
+    return sink ? sink->Notify(&m_filter, quality) : OnQualityMessage(sender, quality);
+}
+
+STDMETHODIMP OutputPin::SetSink(IQualityControl* sink) {
+    ComPtr<IQualityControl> replaced(sink);  // once swapped, released outside the lock
+    std::lock_guard<std::mutex> guard(m_qualityLock);
+    m_qualitySink.Swap(replaced);
+    return S_OK;
+}
+
+HRESULT OutputPin::OnQualityMessage(IBaseFilter*, const Quality&) { return E_NOTIMPL; }
+
 STDMETHODIMP OutputPin::EndOfStream() { return TraceUnexpectedCall(L"EndOfStream", TraceName()); }
 STDMETHODIMP OutputPin::BeginFlush() { return TraceUnexpectedCall(L"BeginFlush", TraceName()); }
 STDMETHODIMP OutputPin::EndFlush() { return TraceUnexpectedCall(L"EndFlush", TraceName()); }
@@ -288,7 +313,13 @@ STDMETHODIMP InputPin::EndFlush() {
 STDMETHODIMP InputPin::GetAllocator(IMemAllocator** allocator) {
     if (!allocator) return E_POINTER;
     *allocator = nullptr;
-    return VFW_E_NO_ALLOCATOR;
+    std::lock_guard<std::recursive_mutex> guard(m_filter.Lock());
+    if (!m_allocator) {
+        const HRESULT hr = ::CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                              m_allocator.PutVoid());
+        if (FAILED(hr)) return hr;
+    }
+    return m_allocator.CopyTo(allocator);
 }
 
 STDMETHODIMP InputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {

@@ -12,10 +12,19 @@
 // allocator in OnStartStreaming (Active) and decommits it in OnStopStreaming (Inactive).
 // A connection that fails at any step (the receiver's ReceiveConnection, the allocator,
 // OnConnected) leaves both pins unconnected, holding nothing of each other.
+//
+// As from the platform's base pins, a filter of another maker sees:
+//  - an input pin's GetAllocator answer the allocator last notified, else a
+//    CLSID_MemoryAllocator of the pin's own (the same one until another is notified);
+//  - an output pin answer IQualityControl. A quality message from downstream goes to the
+//    sink SetSink named (a counted reference, kept until replaced), else to
+//    OnQualityMessage: E_NOTIMPL ("not acted on") unless the filter acts on it, as a
+//    transform does by passing it upstream (TransformOutputPin.h).
 #include <windows.h>
 #include <strmif.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -72,9 +81,13 @@ protected:
     MediaType m_type;
 };
 
-class OutputPin : public BasePin {
+class OutputPin : public BasePin, public IQualityControl {
 public:
     OutputPin(BaseFilter& filter, const wchar_t* name);
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return BasePin::QueryInterface(iid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return BasePin::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return BasePin::Release(); }
 
     STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
@@ -93,9 +106,16 @@ public:
     HRESULT DeliverEndFlush();
     HRESULT DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
 
+    // IQualityControl: called from downstream, mostly on the streaming thread of a renderer.
+    STDMETHODIMP Notify(IBaseFilter* sender, Quality quality) override;
+    STDMETHODIMP SetSink(IQualityControl* sink) override;
+
 protected:
+    HRESULT QueryPinInterface(REFIID iid, void** out) override;
     // Buffer count and size for the connected type; cbAlign/cbPrefix come preset.
     virtual void GetBufferProperties(ALLOCATOR_PROPERTIES& props) = 0;
+    // A quality message no sink took, on the caller's thread (never under the filter lock).
+    virtual HRESULT OnQualityMessage(IBaseFilter* sender, const Quality& quality);
 
 private:
     HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt);
@@ -103,6 +123,8 @@ private:
 
     ComPtr<IMemInputPin> m_input;
     ComPtr<IMemAllocator> m_allocator;
+    std::mutex m_qualityLock;  // guards m_qualitySink: Notify comes on streaming threads
+    ComPtr<IQualityControl> m_qualitySink;
 };
 
 class InputPin : public BasePin, public IMemInputPin {
@@ -135,7 +157,7 @@ public:
 protected:
     HRESULT QueryPinInterface(REFIID iid, void** out) override;
 
-    ComPtr<IMemAllocator> m_allocator;  // the one the upstream pin chose
+    ComPtr<IMemAllocator> m_allocator;  // the one last notified, else the one GetAllocator made
 
 private:
     std::atomic<bool> m_flushing{false};

@@ -5,7 +5,8 @@
 
 namespace filterkit {
 
-// Time stamps (or none), sync point, discontinuity and preroll of `from`, onto `to`.
+// Time stamps as they are (start and stop, a start only, or none), sync point,
+// discontinuity and preroll of `from`, onto `to`.
 void CopySampleProperties(IMediaSample* from, IMediaSample* to);
 
 }  // namespace filterkit

@@ -17,7 +17,7 @@ STDMETHODIMP TransformInputPin::Receive(IMediaSample* sample) {
     return Transform(sample);
 }
 
-STDMETHODIMP TransformInputPin::EndOfStream() { return m_output.DeliverEndOfStream(); }
+STDMETHODIMP TransformInputPin::EndOfStream() { return IsFlushing() ? S_FALSE : m_output.DeliverEndOfStream(); }
 
 STDMETHODIMP TransformInputPin::BeginFlush() {
     InputPin::BeginFlush();

@@ -1,7 +1,8 @@
 #pragma once
 // The input pin of a filter with one input and one output: the stream's control calls go
 // on to the output pin, and a sample goes to Transform unless the filter is stopped or the
-// pin is flushing.
+// pin is flushing. An end of stream that comes while flushing is dropped (S_FALSE), as a
+// transform filter of the platform drops it; after EndFlush it goes on again.
 #include <windows.h>
 #include <strmif.h>
 

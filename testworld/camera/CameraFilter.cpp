@@ -150,7 +150,7 @@ HRESULT CapturePin::QueryPinInterface(REFIID iid, void** out) {
     else if (iid == IID_IKsPropertySet)
         *out = static_cast<IKsPropertySet*>(this);
     else
-        return E_NOINTERFACE;
+        return OutputPin::QueryPinInterface(iid, out);
     AddRef();
     return S_OK;
 }
@@ -261,7 +261,7 @@ StillPin::StillPin(CameraFilter& filter, const StreamSettings& settings)
     : OutputPin(filter, L"Still"), m_offer(MakeOffer(settings, 0)) {}
 
 HRESULT StillPin::QueryPinInterface(REFIID iid, void** out) {
-    if (iid != IID_IKsPropertySet) return E_NOINTERFACE;
+    if (iid != IID_IKsPropertySet) return OutputPin::QueryPinInterface(iid, out);
     *out = static_cast<IKsPropertySet*>(this);
     AddRef();
     return S_OK;

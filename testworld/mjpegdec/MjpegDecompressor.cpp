@@ -114,7 +114,7 @@ HRESULT DecompressorInput::Transform(IMediaSample* sample) {
 // ---- output pin ----
 
 DecompressorOutput::DecompressorOutput(MjpegDecompressor& filter)
-    : OutputPin(filter, L"XForm Out"), m_decompressor(filter) {}
+    : TransformOutputPin(filter, L"XForm Out", filter.Input()), m_decompressor(filter) {}
 
 HRESULT DecompressorOutput::GetMediaType(int index, MediaType& out) {
     DecompressorInput& input = m_decompressor.Input();

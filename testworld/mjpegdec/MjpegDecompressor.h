@@ -11,6 +11,7 @@
 #include "components/filterkit/BaseFilter.h"
 #include "components/filterkit/Pins.h"
 #include "components/filterkit/TransformInputPin.h"
+#include "components/filterkit/TransformOutputPin.h"
 #include "testworld/mjpeg/MjpegDecoder.h"
 
 namespace mjpegdec {
@@ -30,7 +31,7 @@ private:
     MjpegDecompressor& m_decompressor;
 };
 
-class DecompressorOutput final : public filterkit::OutputPin {
+class DecompressorOutput final : public filterkit::TransformOutputPin {
 public:
     explicit DecompressorOutput(MjpegDecompressor& filter);
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;

@@ -48,6 +48,7 @@ TEST_F(KitConnectionTest, AFailedStepLeavesBothPinsUnconnectedAndReadyForTheNext
         SCOPED_TRACE(c.step);
         m_sink->receiveConnection = c.receiveConnection;
         m_sink->notifyAllocator = c.notifyAllocator;
+        m_sink->notified.clear();  // the answers count from this case's first call
         m_sink->disconnects = 0;
         const filterkit::MediaType type = ScriptedVideoType(MEDIASUBTYPE_RGB32);
         EXPECT_TRUE(FAILED(m_out->Connect(m_in.Get(), &type.Get())));
@@ -73,7 +74,7 @@ TEST_F(KitConnectionTest, TheReceiversAllocatorIsUsedOnlyWhenItTakesIt) {
         size_t notifications;
     };
     const Case cases[] = {
-        {"none offered", false, {}, false, 1},
+        {"the kit's answer taken", false, {}, false, 1},
         {"offered and taken", true, {}, true, 1},
         {"offered, then refused in NotifyAllocator", true, {VFW_E_BADALIGN}, false, 2},
     };
@@ -96,6 +97,23 @@ TEST_F(KitConnectionTest, TheReceiversAllocatorIsUsedOnlyWhenItTakesIt) {
         ASSERT_EQ(m_in->Disconnect(), S_OK);
         m_sink->offered.Reset();
     }
+}
+
+// As the platform's base input pin: a memory allocator of its own, the same at every call,
+// until one is notified.
+TEST_F(KitConnectionTest, GetAllocatorAnswersItsOwnUntilOneIsNotified) {
+    ComPtr<IMemInputPin> input;
+    ASSERT_EQ(m_in.QueryTo(IID_IMemInputPin, input.PutVoid()), S_OK);
+    ComPtr<IMemAllocator> own, again, notified;
+    ASSERT_EQ(input->GetAllocator(own.Put()), S_OK);
+    ASSERT_EQ(input->GetAllocator(again.Put()), S_OK);
+    EXPECT_TRUE(own && again.Get() == own.Get());
+    ASSERT_EQ(::CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                 notified.PutVoid()),
+              S_OK);
+    ASSERT_EQ(input->NotifyAllocator(notified.Get(), FALSE), S_OK);
+    ASSERT_EQ(input->GetAllocator(again.Put()), S_OK);
+    EXPECT_EQ(again.Get(), notified.Get());
 }
 
 TEST_F(KitConnectionTest, ASecondConnectionIsRefusedAndTheFirstStays) {

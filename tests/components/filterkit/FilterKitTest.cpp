@@ -87,6 +87,7 @@ TEST_F(MediaTypeTest, PutTakesOverWhatAnOutParameterHandsOut) {
         ComPtr<IEnumMediaTypes> types;
         types.Attach(new filterkit::MediaTypeEnumerator(nullptr, {offered}, 0));
         EXPECT_EQ(unk.refs, 3u);  // ours, `offered`'s, the enumerator's copy
+        EXPECT_EQ(types->Skip(2), S_FALSE);  // past the end: the position stays
         MediaType received;
         ASSERT_EQ(types->Next(1, received.Put(), nullptr), S_OK);
         ASSERT_TRUE(filterkit::VideoInfo(received.Get()));
@@ -153,6 +154,7 @@ TEST_F(KitFilterTest, PinEnumeratorFollowsTheEnumeratorRules) {
     ASSERT_EQ(pins->Clone(clone.Put()), S_OK);
     EXPECT_EQ(clone->Skip(1), S_FALSE);  // the clone keeps the position: at the end
     ASSERT_EQ(pins->Reset(), S_OK);
+    EXPECT_EQ(pins->Skip(2), S_FALSE);  // past the end: the position stays
     EXPECT_EQ(pins->Skip(1), S_OK);
     PIN_INFO info = {};
     ASSERT_EQ(first->QueryPinInfo(&info), S_OK);

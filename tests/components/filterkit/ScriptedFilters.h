@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <utility>
 #include <vector>
 
 #include "components/filterkit/BaseFilter.h"
@@ -21,6 +22,7 @@ inline filterkit::MediaType ScriptedVideoType(const GUID& subtype) {
     VIDEOINFOHEADER vih = {};
     vih.bmiHeader.biWidth = 320;
     vih.bmiHeader.biHeight = 240;
+    vih.bmiHeader.biBitCount = subtype == MEDIASUBTYPE_RGB24 ? 24 : 32;
     mt.SetFormat(FORMAT_VideoInfo, &vih, sizeof(vih));
     return mt;
 }
@@ -39,6 +41,7 @@ public:
     HRESULT pauseFromRun = S_OK;
     int starts = 0;
     int stops = 0;
+    std::vector<std::pair<IBaseFilter*, Quality>> qualityMessages;  // sender (not counted), message
 
 protected:
     HRESULT OnStartStreaming() override {
@@ -67,6 +70,10 @@ private:
             props.cBuffers = 2;
             props.cbBuffer = kScriptedBufferBytes;
         }
+        HRESULT OnQualityMessage(IBaseFilter* sender, const Quality& quality) override {
+            m_source.qualityMessages.emplace_back(sender, quality);
+            return S_OK;
+        }
 
     private:
         ScriptedSource& m_source;
@@ -83,7 +90,7 @@ public:
     GUID accepted = MEDIASUBTYPE_RGB32;
     HRESULT receiveConnection = S_OK;      // a failure is returned before the kit's checks
     std::vector<HRESULT> notifyAllocator;  // answers to successive calls; S_OK after the list
-    bool offerAllocator = false;           // GetAllocator hands out one allocator of its own
+    bool offerAllocator = false;           // GetAllocator hands out one of its own, not the kit's
     ComPtr<IMemAllocator> offered;
     std::vector<IMemAllocator*> notified;  // not counted: compared only
     int receiveConnections = 0;

@@ -1,8 +1,9 @@
 #pragma once
 // A renderer for tests, built with the filter kit: it accepts any video type, counts the
-// samples it receives, and offers its own allocator, which counts the buffers taken from
-// it. With it a test can tell whether the effect filter copied frames into buffers of its
-// own output allocator or passed the input samples on.
+// samples and ends of stream it receives, keeps the last sample's times, and offers its own
+// allocator, which counts the buffers taken from it. With it a test can tell whether the
+// effect filter copied frames into buffers of its own output allocator or passed the input
+// samples on.
 #include <windows.h>
 #include <dshow.h>
 
@@ -58,6 +59,13 @@ public:
 
     long Received() const { return m_pin.received; }
     long LastLength() const { return m_pin.lastLength; }
+    long EndsOfStream() const { return m_pin.endsOfStream; }
+    // The last sample's GetTime: its answer, start and stop (read with the stream paused).
+    HRESULT LastTime(REFERENCE_TIME& start, REFERENCE_TIME& stop) const {
+        start = m_pin.lastStart;
+        stop = m_pin.lastStop;
+        return m_pin.lastTime;
+    }
     long BuffersFromOwnAllocator() const { return m_pin.allocator ? m_pin.allocator->buffers.load() : 0; }
 
 private:
@@ -88,11 +96,19 @@ private:
             if (!sample) return E_POINTER;
             if (m_filter.State() == State_Stopped) return VFW_E_WRONG_STATE;
             lastLength = sample->GetActualDataLength();
+            lastTime = sample->GetTime(&lastStart, &lastStop);
             ++received;
+            return S_OK;
+        }
+        STDMETHODIMP EndOfStream() override {
+            ++endsOfStream;
             return S_OK;
         }
         std::atomic<long> received{0};
         std::atomic<long> lastLength{0};
+        std::atomic<long> endsOfStream{0};
+        HRESULT lastTime = VFW_E_SAMPLE_TIME_NOT_SET;
+        REFERENCE_TIME lastStart = 0, lastStop = 0;
         ComPtr<CountingAllocator> allocator;
     };
 

@@ -1,12 +1,16 @@
 // The effect filter's streaming path with a counting renderer: pass-through formats reach
-// the renderer without a buffer of the effect's own (no copy); RGB24 is converted into one.
+// the renderer without a buffer of the effect's own (no copy); RGB24 is converted into one,
+// which carries on what a transform filter passes besides the pixels.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <vector>
 
+#include "components/effect/EffectFilterInterfaces.h"
 #include "components/filterkit/MediaType.h"
 #include "testworld/camera/MjpegPicture.h"
+#include "tests/components/filterkit/ScriptedFilters.h"
 #include "tests/components/graph/CountingSink.h"
 #include "tests/components/support/ComponentWorld.h"
 
@@ -44,6 +48,90 @@ TEST_P(StreamingPathTest, CopiesOnlyWhenItMustConvert) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, StreamingPathTest, ::testing::Values(L"RGB32", L"YUY2", L"RGB24"));
+
+// A kit source of RGB24 frames -> the effect filter -> the counting sink, paused in a graph;
+// the test thread is the stream's.
+class TransformContractTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_source.Attach(new ScriptedSource());
+        m_source->offered = m_source->accepted = MEDIASUBTYPE_RGB24;
+        m_renderer.Attach(m_sink = new CountingSink());
+        ASSERT_EQ(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                     m_graph.PutVoid()),
+                  S_OK);
+        ASSERT_EQ(::CoCreateInstance(CLSID_EffectFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     m_effect.PutVoid()),
+                  S_OK);
+        for (IBaseFilter* filter : {static_cast<IBaseFilter*>(m_source.Get()), m_effect.Get(), m_renderer.Get()})
+            ASSERT_EQ(m_graph->AddFilter(filter, nullptr), S_OK);
+        m_effectIn = FindPin(m_effect.Get(), PINDIR_INPUT, 0);
+        m_effectOut = FindPin(m_effect.Get(), PINDIR_OUTPUT, 0);
+        ASSERT_EQ(m_graph->ConnectDirect(&m_source->Output(), m_effectIn.Get(), nullptr), S_OK);
+        ASSERT_EQ(m_graph->ConnectDirect(m_effectOut.Get(), FindPin(m_renderer.Get(), PINDIR_INPUT, 0).Get(), nullptr),
+                  S_OK);
+        ASSERT_EQ(m_graph.QueryTo(IID_IMediaControl, m_control.PutVoid()), S_OK);
+        ASSERT_TRUE(SUCCEEDED(m_control->Pause()));
+        ASSERT_EQ(m_source->Output().Active(), S_OK);
+    }
+    void TearDown() override {
+        m_source->Output().Inactive();
+        if (m_control) m_control->Stop();
+        m_control.Reset();
+        m_effectIn.Reset();
+        m_effectOut.Reset();
+        m_graph.Reset();  // disconnects every pin
+        m_effect.Reset();
+        m_renderer.Reset();
+        m_source.Reset();
+        EXPECT_EQ(EffectDll().LiveObjects(), 0);
+        EXPECT_EQ(filterkit::LiveObjects(), 0);
+    }
+    ComPtr<ScriptedSource> m_source;
+    CountingSink* m_sink = nullptr;  // owned through m_renderer
+    ComPtr<IBaseFilter> m_effect, m_renderer;
+    ComPtr<IGraphBuilder> m_graph;
+    ComPtr<IMediaControl> m_control;
+    ComPtr<IPin> m_effectIn, m_effectOut;
+};
+
+// A start without a stop, as some capture filters stamp, stays one (GetTime makes up the
+// stop as start + 1); start and stop come through as they are.
+TEST_F(TransformContractTest, TheSinkSeesTheTimesTheSourceStamped) {
+    REFERENCE_TIME start = 5000000, stop = 5333333;
+    for (REFERENCE_TIME* stamped : {static_cast<REFERENCE_TIME*>(nullptr), &stop}) {
+        ComPtr<IMediaSample> sample;
+        ASSERT_EQ(m_source->Output().Allocator()->GetBuffer(sample.Put(), nullptr, nullptr, 0), S_OK);
+        sample->SetActualDataLength(320 * 240 * 3);
+        sample->SetTime(&start, stamped);
+        ASSERT_EQ(m_source->Output().Deliver(sample.Get()), S_OK);
+        REFERENCE_TIME seenStart = 0, seenStop = 0;
+        EXPECT_EQ(m_sink->LastTime(seenStart, seenStop), stamped ? S_OK : VFW_S_NO_STOP_TIME);
+        EXPECT_EQ(seenStart, start);
+        EXPECT_EQ(seenStop, stamped ? stop : start + 1);
+    }
+    EXPECT_EQ(m_sink->BuffersFromOwnAllocator(), 2);  // converted into new samples, not passed on
+}
+
+TEST_F(TransformContractTest, EndOfStreamIsDroppedWhileFlushingAndPassedAfter) {
+    ASSERT_EQ(m_effectIn->BeginFlush(), S_OK);
+    m_effectIn->EndOfStream();
+    EXPECT_EQ(m_sink->EndsOfStream(), 0);
+    ASSERT_EQ(m_effectIn->EndFlush(), S_OK);
+    EXPECT_EQ(m_effectIn->EndOfStream(), S_OK);
+    EXPECT_EQ(m_sink->EndsOfStream(), 1);
+}
+
+// What the renderer sends the effect's output reaches the source, sent as the effect's own.
+TEST_F(TransformContractTest, QualityMessagesFromTheSinkReachTheSource) {
+    ComPtr<IQualityControl> control;
+    ASSERT_EQ(m_effectOut.QueryTo(IID_IQualityControl, control.PutVoid()), S_OK);
+    const Quality late = {Famine, 800, 400000, 5000000};
+    EXPECT_EQ(control->Notify(m_renderer.Get(), late), S_OK);
+    ASSERT_EQ(m_source->qualityMessages.size(), 1u);
+    EXPECT_EQ(m_source->qualityMessages[0].first, m_effect.Get());
+    EXPECT_EQ(std::memcmp(&m_source->qualityMessages[0].second, &late, sizeof late), 0);
+}
 
 }  // namespace
 }  // namespace components_test

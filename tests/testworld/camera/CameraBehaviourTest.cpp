@@ -343,6 +343,7 @@ TEST_F(CameraTest, InterfaceTables) {
         {capture.Get(), &IID_IAMStreamConfig, true, "capture IAMStreamConfig"},
         {capture.Get(), &IID_IKsPropertySet, true, "capture IKsPropertySet"},
         {capture.Get(), &IID_IMemInputPin, false, "capture IMemInputPin"},
+        {capture.Get(), &IID_IQualityControl, true, "capture IQualityControl (quality messages from downstream)"},
         {still.Get(), &IID_IKsPropertySet, true, "still IKsPropertySet"},
         {still.Get(), &IID_IAMStreamConfig, false, "still IAMStreamConfig"},
         {effect.Get(), &IID_IBaseFilter, true, "effect IBaseFilter"},
@@ -353,6 +354,7 @@ TEST_F(CameraTest, InterfaceTables) {
         {effect.Get(), &IID_IAMFilterMiscFlags, false, "effect IAMFilterMiscFlags (not a source)"},
         {effectIn.Get(), &IID_IMemInputPin, true, "effect input IMemInputPin"},
         {effectOut.Get(), &IID_IMemInputPin, false, "effect output IMemInputPin"},
+        {effectOut.Get(), &IID_IQualityControl, true, "effect output IQualityControl (passed upstream)"},
         {effectOut.Get(), &IID_IAMStreamConfig, false, "effect output IAMStreamConfig"},
     };
     for (const Row& row : rows) {
