@@ -3,6 +3,7 @@
 // they were asked for, and nothing but WaitUntilStored ever waits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -17,28 +18,54 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = PhotoHandOff::Clock;
 
-// What the hand-off told, as "f1 s1": frame taken, store finished, with the request.
+// What the hand-off told, as "f1 s1": frame taken, store finished, with the request. The
+// storing thread tells of a store's end after WaitUntilStored may have returned, so a later
+// request's frame may come between: what counts is each frame before its store's end, and
+// the ends in order. Compared as "f1 f2 | s1 s2": the frames by request, the ends as told.
 class Told {
 public:
     void Add(PhotoHandOff::Event event, uint32_t request) {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_text += (m_text.empty() ? "" : " ") + std::string(event == PhotoHandOff::Event::FrameTaken ? "f" : "s") +
-                  std::to_string(request);
+        if (event == PhotoHandOff::Event::FrameTaken) {
+            m_frames.push_back(request);
+        } else {
+            const bool frameFirst = std::find(m_frames.begin(), m_frames.end(), request) != m_frames.end();
+            m_ends.push_back(frameFirst ? request : 0);  // 0: an end told before its frame
+        }
         m_changed.notify_all();
     }
     std::string Text() {
         std::lock_guard<std::mutex> lock(m_lock);
-        return m_text;
+        return Canonical();
     }
-    bool WaitFor(const std::string& text) {
+    // `expected` as told in one order that is allowed.
+    bool WaitFor(const std::string& expected) {
+        std::string frames, ends;
+        for (size_t at = 0; at < expected.size();) {
+            const size_t next = std::min(expected.find(' ', at), expected.size());
+            const std::string word = expected.substr(at, next - at);
+            (word[0] == 'f' ? frames : ends) += (word[0] == 'f' ? frames : ends).empty() ? word : " " + word;
+            at = next + 1;
+        }
+        const std::string canonical = frames + " |" + (ends.empty() ? "" : " " + ends);
         std::unique_lock<std::mutex> lock(m_lock);
-        return m_changed.wait_for(lock, 10s, [&] { return m_text == text; });
+        return m_changed.wait_for(lock, 10s, [&] { return Canonical() == canonical; });
     }
 
 private:
+    std::string Canonical() const {
+        std::vector<uint32_t> frames = m_frames;
+        std::sort(frames.begin(), frames.end());
+        std::string text;
+        for (uint32_t f : frames) text += (text.empty() ? "f" : " f") + std::to_string(f);
+        text += " |";
+        for (uint32_t e : m_ends) text += " s" + std::to_string(e);
+        return text;
+    }
+
     std::mutex m_lock;
     std::condition_variable m_changed;
-    std::string m_text;
+    std::vector<uint32_t> m_frames, m_ends;
 };
 
 // A disk that holds every store up until it is released.
