@@ -100,6 +100,7 @@ TEST(PhotoFiles, OnlyLocalDriveAbsoluteJpgPathsAreTakenForPhotos) {
         {u"C:\\Pictures\\CON.jpg", false, false},  // device names, in any case and with any extension
         {u"C:\\Pictures\\nul.jpg", false, false},
         {u"C:\\Pictures\\Com7.jpg", false, false},
+        {u"C:\\Pictures\\COM9.jpg", false, false},
         {u"C:\\Pictures\\LPT1 .jpg", false, false},
         {u"C:\\Pictures\\COM0.jpg", true, true},
         {u"C:\\Pictures\\CONSOLE.jpg", true, true},
@@ -187,6 +188,7 @@ TEST(PhotoFiles, ADrivesSystemNameTellsWhetherItLeadsToAShareOrToAnotherDrive) {
         {u"\\Device\\LanmanRedirector\\;Z:000000000001a2b3\\server\\share", Kind::Network, 0},
         {u"\\??\\Z:\\Photos", Kind::Drive, u'Z'},
         {u"\\??\\c:\\", Kind::Drive, u'c'},
+        {u"\\??\\Z:", Kind::Drive, u'Z'},
         {u"\\??\\C", Kind::Volume, 0},
         {u"\\??\\1:\\x", Kind::Volume, 0},
         {u"", Kind::Volume, 0},
