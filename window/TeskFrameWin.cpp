@@ -81,6 +81,7 @@ const MessageMap* CTeskFrameWin::GetMessageMap() const {
         OnMessage<WM_HSCROLL, Self, &Self::OnHScroll>(),
         OnMessage<kWmGetDpiScaledSize, Self, &Self::OnGetDpiScaledSize>(),
         OnMessage<WM_DPICHANGED, Self, &Self::OnDpiChanged>(),
+        OnMessage<WM_ACTIVATE, Self, &Self::OnActivate>(),
         OnMessage<WM_SETFOCUS, Self, &Self::OnSetFocus>(),
         OnMessage<WM_UPDATEUISTATE, Self, &Self::OnUpdateUiState>(),
         OnCommand<Self, &Self::OnCapture>(IDC_CAPTURE, BN_CLICKED),
@@ -479,10 +480,22 @@ void CTeskFrameWin::OnResolution1280() {
     if (CameraControl* controller = Controller()) controller->SelectResolution(2);
 }
 
-// The strip has the window's focus whenever the window gets it (the list takes it with a
-// click or Tab).
+// Going to another window, the focus the keys left is kept for the way back.
+LRESULT CTeskFrameWin::OnActivate(WPARAM wParam, LPARAM) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = ::GetFocus();
+        m_hFocusBefore = focus && ::IsChild(m_hWnd, focus) ? focus : nullptr;
+    }
+    return Default();
+}
+
+// The window's focus goes where it was, else to the strip (the list takes it with a click
+// or Tab).
 LRESULT CTeskFrameWin::OnSetFocus(WPARAM, LPARAM) {
-    if (m_pPhotoList) m_pPhotoList->SetFocus();
+    if (m_hFocusBefore && ::IsChild(m_hWnd, m_hFocusBefore))
+        ::SetFocus(m_hFocusBefore);
+    else if (m_pPhotoList)
+        m_pPhotoList->SetFocus();
     return 0;
 }
 

@@ -64,6 +64,7 @@ private:
     LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDpiScaledSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnUpdateUiState(WPARAM wParam, LPARAM lParam);
     void OnCapture();
@@ -100,6 +101,7 @@ private:
     RECT m_rcStrip{0, 517, 642, 592};
     int m_nAnchor = 0;  // the item of the last plain or Ctrl click
     int m_nFocus = -1;  // the item the keys act on: the last clicked or moved to
+    HWND m_hFocusBefore = nullptr;  // the control with the focus when the window was left
     // The preview runs at a photo's size (at "1.3M") until the photo's frame has come.
     bool m_bPhotoSizeRunning = false;
     int m_nDpi = display::kDesignDpi;  // the window's DPI, which every size is scaled to

@@ -291,6 +291,12 @@ TEST_F(FrameWindow, AScreenReaderReadsTheControlsNamesAndThePhotosAsAList) {
     ASSERT_EQ(list->get_accFocus(&focus), S_OK);
     EXPECT_EQ(V_I4(&focus), 3);
 
+    // Left for another window and back, the focus returns to the control the keys left it in.
+    frame.ResolutionBox()->SetFocus();
+    frame.SendMessage(WM_ACTIVATE, WA_INACTIVE);
+    ::SetFocus(frame.m_hWnd);
+    EXPECT_EQ(::GetFocus(), frame.ResolutionBox()->m_hWnd);
+
     // Gone with its window: the object a screen reader still holds says so.
     EXPECT_TRUE(program.Close());
     EXPECT_EQ(list->get_accChildCount(&count), RPC_E_DISCONNECTED);
