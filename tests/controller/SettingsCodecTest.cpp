@@ -85,6 +85,8 @@ TEST(SettingsCodec, HeaderFieldsAndRecordsLieWhereTheFormatPutsThem) {
     EXPECT_EQ(bytes[second + 9], 0);
     EXPECT_EQ(Read32(bytes, second + 528), 40u);      // frame header size
     EXPECT_EQ(Read32(bytes, second + 532), 641u);     // frame width
+    EXPECT_EQ(Read32(bytes, second + 536), 480u);     // frame height
+    EXPECT_EQ(Read32(bytes, second + 540), 1u | 32u << 16);  // one plane, 32 bits a pixel
     EXPECT_EQ(Read32(bytes, second + 548), 641u * 480 * 4);  // image size
     EXPECT_EQ(bytes[second + 568 + 5], static_cast<uint8_t>(5 * 7 + 1));  // thumbnail
 }
