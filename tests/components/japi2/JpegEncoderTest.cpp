@@ -169,6 +169,11 @@ TEST(JpegEncoderQuality, HigherSettingNeverLosesQuality) {
 }
 
 TEST(JpegEncoderKernels, EveryPathWritesIdenticalBytes) {
+    // Each path runs its own kernels: otherwise a path would be compared with itself.
+    EXPECT_EQ(&GetEncoderKernels(KernelPath::Generic), &kernels_generic::kKernels);
+    EXPECT_EQ(&GetEncoderKernels(KernelPath::Portable), &kernels_portable::kKernels);
+    if (KernelPathSupported(KernelPath::Avx2))
+        EXPECT_EQ(&GetEncoderKernels(KernelPath::Avx2), &kernels_avx2::kKernels);
     std::vector<KernelPath> paths = {KernelPath::Portable};
     if (KernelPathSupported(KernelPath::Avx2)) paths.push_back(KernelPath::Avx2);
     else std::printf("no AVX2 on this machine: only the baseline path is compared\n");
