@@ -51,6 +51,13 @@ public:
         std::unique_lock<std::mutex> lock(m_lock);
         return m_changed.wait_for(lock, 10s, [&] { return Canonical() == canonical; });
     }
+    // The storing thread tells of a store after WaitUntilStored may have returned.
+    bool WaitForEnd(const std::string& last) {
+        std::unique_lock<std::mutex> lock(m_lock);
+        return m_changed.wait_for(lock, 10s, [&] {
+            return m_text.size() >= last.size() && m_text.compare(m_text.size() - last.size(), last.size(), last) == 0;
+        });
+    }
 
 private:
     std::string Canonical() const {
@@ -99,7 +106,7 @@ enum class Step {
     Deadline,       // the frame timer fires at the deadline: the request is withdrawn
     Withdraw,       // a restart of the preview withdraws the request
     Release,        // the disk answers
-    Settle,         // every store so far ends, and is heard of at once
+    Settle,         // every store so far ends, and is heard of
     Close,          // the owner goes after waiting briefly for the stores
 };
 }  // namespace
@@ -198,6 +205,7 @@ TEST(PhotoHandOff, EachPhotoEndsWithWhatHappenedToItsOwnRequestInTheOrderAskedFo
                 const auto start = Clock::now();
                 EXPECT_TRUE(handOff->WaitUntilStored(10s));
                 EXPECT_LT(Clock::now() - start, 5s) << "woken by the store's end, not by the time-out";
+                EXPECT_TRUE(told->WaitForEnd("s" + std::to_string(*asked))) << told->Text();
                 break;
             }
             case Step::Close:

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,14 @@ TEST(SettingsCodec, RoundTripKeepsOrderAndEveryByteButTheSelection) {
         for (int i = 0; i < count; ++i) ExpectSameItemUnselected(loaded->items[i], items[i]);
         EXPECT_TRUE(loaded->matchesData);
     }
+    // Characters after a path's terminator are kept as stored: the list encodes to the file.
+    std::vector<CapturedItem> items = Photos(1);
+    items[0].path[kItemPathLength - 1] = u'x';
+    const std::vector<uint8_t> bytes = EncodeSettings(5, items);
+    const auto loaded = DecodeSettings(bytes.data(), bytes.size());
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->matchesData);
+    EXPECT_EQ(EncodeSettings(loaded->pictureNumber, loaded->items), bytes);
 }
 
 TEST(SettingsCodec, HeaderFieldsAndRecordsLieWhereTheFormatPutsThem) {
@@ -76,6 +85,8 @@ TEST(SettingsCodec, HeaderFieldsAndRecordsLieWhereTheFormatPutsThem) {
     EXPECT_EQ(bytes[second + 9], 0);
     EXPECT_EQ(Read32(bytes, second + 528), 40u);      // frame header size
     EXPECT_EQ(Read32(bytes, second + 532), 641u);     // frame width
+    EXPECT_EQ(Read32(bytes, second + 536), 480u);     // frame height
+    EXPECT_EQ(Read32(bytes, second + 540), 1u | 32u << 16);  // one plane, 32 bits a pixel
     EXPECT_EQ(Read32(bytes, second + 548), 641u * 480 * 4);  // image size
     EXPECT_EQ(bytes[second + 568 + 5], static_cast<uint8_t>(5 * 7 + 1));  // thumbnail
 }
@@ -179,21 +190,27 @@ TEST(SettingsCodec, StreamingEncoderStopsAtTheFirstFailingWrite) {
     EXPECT_EQ(calls, 2);
 }
 
-TEST(SettingsCodec, StreamingDecoderCopesWithShortReads) {
+TEST(SettingsCodec, StreamingDecoderCopesWithShortReadsAndAnEarlyEnd) {
     const std::vector<CapturedItem> items = Photos(2);
     const std::vector<uint8_t> bytes = EncodeSettings(3, items);
-    size_t position = 0;
-    const ByteSource trickle = [&](uint8_t* out, size_t wanted) {
-        const size_t n = std::min({wanted, size_t{1000}, bytes.size() - position});
-        std::memcpy(out, bytes.data() + position, n);
-        position += n;
-        return n;
-    };
-    const auto loaded = DecodeSettings(trickle, bytes.size());
-    ASSERT_TRUE(loaded);
-    ASSERT_EQ(loaded->items.size(), 2u);
-    ExpectSameItemUnselected(loaded->items[1], items[1]);
-    EXPECT_TRUE(loaded->matchesData);
+    // The second row: the file was cut after its length was taken.
+    for (const size_t available : {bytes.size(), bytes.size() - 1}) {
+        size_t position = 0;
+        int endsTold = 0;
+        const ByteSource trickle = [&](uint8_t* out, size_t wanted) {
+            const size_t n = std::min({wanted, size_t{1000}, available - position});
+            if (n == 0 && ++endsTold > 1) throw std::runtime_error("read again after the end");
+            std::memcpy(out, bytes.data() + position, n);
+            position += n;
+            return n;
+        };
+        const auto loaded = DecodeSettings(trickle, bytes.size());
+        ASSERT_TRUE(loaded) << available;
+        const size_t whole = available == bytes.size() ? 2 : 1;
+        ASSERT_EQ(loaded->items.size(), whole) << available;
+        ExpectSameItemUnselected(loaded->items[whole - 1], items[whole - 1]);
+        EXPECT_EQ(loaded->matchesData, whole == 2) << available;
+    }
 }
 
 TEST(CapturedItemPath, SetCutsAndTerminatesAndReadStopsAtTheEndOfTheField) {

@@ -173,6 +173,12 @@ std::vector<CapturedItem> Photos(std::initializer_list<int> numbers) {
     return items;
 }
 
+std::vector<CapturedItem> PhotosFromTo(int first, int last) {
+    std::vector<CapturedItem> items;
+    for (int n = first; n <= last; ++n) items.push_back(Photo(n));
+    return items;
+}
+
 // What a reader makes of `bytes`, written back in the program's own form; nothing when the
 // file is missing or not accepted.
 std::optional<Bytes> AsRead(const std::optional<Bytes>& bytes) {
@@ -202,6 +208,8 @@ std::vector<Scenario> Scenarios() {
         {"first save, no file yet", false, 1, {}, 2, Photos({1}), false},
         {"everything deleted", true, 5, Photos({1, 2}), 5, {}, false},
         {"first photo after an empty list", true, 5, {}, 6, Photos({1}), true},
+        {"a whole save longer than one buffered write", true, 26, PhotosFromTo(1, 25), 26, PhotosFromTo(2, 25),
+         false},
     };
 }
 

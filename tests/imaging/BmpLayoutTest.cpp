@@ -79,6 +79,8 @@ TEST(DibCompleteness, TruncatedRowsOrShortHeadersAreIncomplete) {
     EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), dib.size()));
     Put32(dib, 8, static_cast<uint32_t>(-4));
     EXPECT_FALSE(imaging::IsCompleteDib(dib.data(), dib.size()));
+    Put32(dib, 16, 1);  // run-length rows have no length the header gives
+    EXPECT_TRUE(imaging::IsCompleteDib(dib.data(), 40));
 
     // Fields out of range, each at its limit: width and bit count.
     struct Field {

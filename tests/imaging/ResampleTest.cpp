@@ -47,6 +47,11 @@ TEST(Resample, RowsAreResizedByTheTriangleFilterEachChannelByItself) {
             EXPECT_EQ(to[i + 3], 200);
         }
     }
+    // One colour stays that colour however far it is reduced: each pixel's weights sum to one.
+    const std::vector<uint8_t> white(81 * 128 * 4, 255);
+    std::vector<uint8_t> small(2 * 5 * 4);
+    ASSERT_TRUE(imaging::Resample(PixelView{white.data(), 81, 128, 81 * 4}, PixelRect{small.data(), 2, 5, 2 * 4}));
+    EXPECT_EQ(small, std::vector<uint8_t>(small.size(), 255));
 }
 
 TEST(Resample, ColumnsFollowTheSameRuleAndRowsAreReadAndWrittenAtTheirStrides) {

@@ -1,9 +1,11 @@
 // The encoder core, checked by decoding its output with libjpeg-turbo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "components/japi2/JpegEncoder.h"
@@ -21,10 +23,12 @@ using testing::Picture;
 
 struct Sink {
     std::vector<uint8_t> bytes;
-    int calls = 0;
+    int calls = 0;     // writes that succeeded
+    int attempts = 0;  // and those that failed
     int failAfter = -1;  // fail the call with this number (0-based); -1 never
     static bool Write(void* context, const uint8_t* data, size_t size) {
         auto* s = static_cast<Sink*>(context);
+        ++s->attempts;
         if (s->failAfter >= 0 && s->calls >= s->failAfter) return false;
         ++s->calls;
         s->bytes.insert(s->bytes.end(), data, data + size);
@@ -55,6 +59,8 @@ Picture Solid(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
 }
 
 const uint8_t* Pixel(const Picture& p, int x, int y) { return p.Row(y) + x * 3; }
+
+constexpr uint8_t kStartOfFrame[] = {0xFF, 0xC0};
 
 TEST(JpegEncoderSize, EveryEdgeCaseOfTheBlockGridDecodesAtItsSize) {
     const int sizes[][2] = {{1, 1}, {1, 2}, {2, 1}, {1, 17}, {17, 1}, {7, 9}, {15, 15}, {16, 16},
@@ -89,6 +95,21 @@ TEST(JpegEncoderSize, OddEdgesRepeatTheLastColumnAndRow) {
     EXPECT_NEAR(Pixel(d.picture, 16, 3)[1], 230, 25);
     EXPECT_NEAR(Pixel(d.picture, 3, 16)[1], 230, 25);
     EXPECT_NEAR(Pixel(d.picture, 3, 3)[1], 20, 12);
+
+    // Exactly so: a 17 x 33 picture encodes as itself widened to 32 x 48 with its last
+    // column and row, apart from the size in the frame header.
+    const Picture small = MakeCameraPicture(17, 33, 7);
+    Picture padded = Solid(32, 48, 0, 0, 0);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 32; ++x)
+            std::memcpy(padded.bgr.data() + (static_cast<size_t>(y) * 32 + x) * 3,
+                        Pixel(small, std::min(x, 16), std::min(y, 32)), 3);
+    std::vector<uint8_t> wide = Encode(padded, 75);
+    const auto sof = std::search(wide.begin(), wide.end(), std::begin(kStartOfFrame), std::end(kStartOfFrame));
+    ASSERT_LT(sof + 9, wide.end());
+    const uint8_t size[4] = {0, 33, 0, 17};  // height, width
+    std::copy(std::begin(size), std::end(size), sof + 5);
+    EXPECT_EQ(Encode(small, 75), wide);
 }
 
 TEST(JpegEncoderOrientation, FirstRowIsTopAndBlueGreenRedOrderIsKept) {
@@ -148,6 +169,11 @@ TEST(JpegEncoderQuality, HigherSettingNeverLosesQuality) {
 }
 
 TEST(JpegEncoderKernels, EveryPathWritesIdenticalBytes) {
+    // Each path runs its own kernels: otherwise a path would be compared with itself.
+    EXPECT_EQ(&GetEncoderKernels(KernelPath::Generic), &kernels_generic::kKernels);
+    EXPECT_EQ(&GetEncoderKernels(KernelPath::Portable), &kernels_portable::kKernels);
+    if (KernelPathSupported(KernelPath::Avx2))
+        EXPECT_EQ(&GetEncoderKernels(KernelPath::Avx2), &kernels_avx2::kKernels);
     std::vector<KernelPath> paths = {KernelPath::Portable};
     if (KernelPathSupported(KernelPath::Avx2)) paths.push_back(KernelPath::Avx2);
     else std::printf("no AVX2 on this machine: only the baseline path is compared\n");
@@ -221,16 +247,22 @@ TEST(JpegEncoderStream, NoRowsAtAllGiveABlackPictureOfTheAnnouncedSize) {
 }
 
 TEST(JpegEncoderStream, AFailedWriteStopsAllFurtherOutput) {
-    const Picture p = MakeCameraPicture(1024, 256, 2);  // well over one 64 KiB chunk
-    Sink sink;
-    sink.failAfter = 1;
-    JpegEncoder encoder;
-    ASSERT_TRUE(encoder.Start(p.width, p.height, 100, Sink::Write, &sink));
-    bool allRowsOk = true;
-    for (int y = 0; y < p.height; ++y) allRowsOk = encoder.AddRow(p.Row(y)) && allRowsOk;
-    EXPECT_FALSE(allRowsOk);
-    EXPECT_FALSE(encoder.Finish());
-    EXPECT_EQ(sink.calls, 1);
+    const Picture p = MakeCameraPicture(2048, 256, 2);  // well over one 64 KiB chunk
+    // The second write fails while rows arrive; the first while Finish completes the rows
+    // that never came after the first.
+    for (const int rowsGiven : {256, 1}) {
+        Sink sink;
+        sink.failAfter = rowsGiven == 1 ? 0 : 1;
+        JpegEncoder encoder;
+        ASSERT_TRUE(encoder.Start(p.width, p.height, 100, Sink::Write, &sink));
+        bool allRowsOk = true;
+        for (int y = 0; y < rowsGiven; ++y) allRowsOk = encoder.AddRow(p.Row(y)) && allRowsOk;
+        EXPECT_EQ(allRowsOk, rowsGiven == 1);
+        EXPECT_FALSE(encoder.Finish());
+        EXPECT_EQ(sink.calls, sink.failAfter) << rowsGiven;
+        EXPECT_EQ(sink.attempts, sink.failAfter + 1) << rowsGiven << ": nothing is tried after the failed write";
+        if (rowsGiven > 1) EXPECT_GE(sink.bytes.size(), 32u * 1024) << "pieces of about 64 KiB, not one a block";
+    }
 }
 
 TEST(JpegEncoderStream, EncoderIsReusableAfterFinish) {
@@ -242,6 +274,7 @@ TEST(JpegEncoderStream, EncoderIsReusableAfterFinish) {
         ASSERT_TRUE(encoder.Start(p.width, p.height, 80, Sink::Write, &sink));
         for (int y = 0; y < p.height; ++y) encoder.AddRow(p.Row(y));
         ASSERT_TRUE(encoder.Finish());
+        EXPECT_FALSE(encoder.AddRow(p.Row(0))) << "after Finish";
         out = sink.bytes;
     }
     EXPECT_EQ(outputs[0], outputs[1]);

@@ -3,6 +3,7 @@
 // padding, and the largest size the format can hold.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "components/japi2/EntropyCoder.h"
@@ -16,7 +17,8 @@ namespace {
 
 TEST(JpegTables, SettingMapsToQualityByRoundingTwoThirds) {
     const std::pair<int, int> cases[] = {{-5, 1},  {0, 1},   {1, 1},    {2, 1},   {3, 2},    {4, 3},
-                                         {140, 93}, {148, 99}, {149, 99}, {150, 100}, {1000, 100}};
+                                         {140, 93}, {148, 99}, {149, 99}, {150, 100}, {1000, 100},
+                                         {INT_MIN, 1}, {INT_MAX, 100}};
     for (const auto& [setting, quality] : cases) EXPECT_EQ(QualityFromSetting(setting), quality) << setting;
 }
 

@@ -49,24 +49,24 @@ FrameLayout Rgb32(int w, int h) {
 TEST(SnapshotDeliveryTest, PendingRequestCopiesOneFrameAndCallsTheHandlerOnItsOwnThread) {
     SnapshotDelivery delivery;
     Recorder recorder;
-    std::vector<uint8_t> buffer(2 * 2 * 4, 0);
-    delivery.Register(recorder.Handler(), buffer.data(), 2, 2);
-    const std::vector<uint8_t> frame(16, 0x40);
-    delivery.OfferFrame(frame.data(), frame.size(), Rgb32(2, 2));  // no request yet
-    EXPECT_EQ(buffer, std::vector<uint8_t>(16, 0));
+    std::vector<uint8_t> buffer(3 * 2 * 4, 0);  // wider than high: the handler gets width, then height
+    delivery.Register(recorder.Handler(), buffer.data(), 3, 2);
+    const std::vector<uint8_t> frame(24, 0x40);
+    delivery.OfferFrame(frame.data(), frame.size(), Rgb32(3, 2));  // no request yet
+    EXPECT_EQ(buffer, std::vector<uint8_t>(24, 0));
 
     ASSERT_TRUE(delivery.Request(true));
-    delivery.OfferFrame(frame.data(), frame.size(), Rgb32(2, 2));
+    delivery.OfferFrame(frame.data(), frame.size(), Rgb32(3, 2));
     ASSERT_TRUE(recorder.WaitForCalls(1));
-    EXPECT_EQ(recorder.width, 2);
+    EXPECT_EQ(recorder.width, 3);
     EXPECT_EQ(recorder.height, 2);
     EXPECT_NE(recorder.thread, std::this_thread::get_id());
     EXPECT_EQ(buffer[0], 0x40);
     EXPECT_EQ(buffer[3], 0xFF);
     // Served: the next frame is not copied.
     EXPECT_FALSE(delivery.IsPending());
-    const std::vector<uint8_t> later(16, 0x50);
-    delivery.OfferFrame(later.data(), later.size(), Rgb32(2, 2));
+    const std::vector<uint8_t> later(24, 0x50);
+    delivery.OfferFrame(later.data(), later.size(), Rgb32(3, 2));
     EXPECT_EQ(buffer[0], 0x40);
     EXPECT_EQ(recorder.calls, 1);
 }
