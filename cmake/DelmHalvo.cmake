@@ -149,7 +149,10 @@ function(dh_wine_test_run name)
   else()
     add_test(NAME ${name} COMMAND ${A_PROGRAM} ${A_ARGS})
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS ${A_LABEL} TIMEOUT ${A_TIMEOUT}
+  # A second label names the area (tests/window: "in-window"), so that one area's runs
+  # can be picked: ctest -L 'in-window|in-controller'.
+  get_filename_component(area ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set_tests_properties(${name} PROPERTIES LABELS "${A_LABEL};in-${area}" TIMEOUT ${A_TIMEOUT}
     FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
   if(A_ENVIRONMENT)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENVIRONMENT}")
