@@ -105,7 +105,8 @@ function(dh_native_test name)
   _dh_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${A_LIBS} gtest_main gmock)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS native TIMEOUT 300)
+  get_filename_component(area ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set_tests_properties(${name} PROPERTIES LABELS "native;in-${area}" TIMEOUT 300)
 endfunction()
 
 # Tests under Wine share one prefix, one wineserver and one X display (the "wine" fixture),
@@ -149,8 +150,8 @@ function(dh_wine_test_run name)
   else()
     add_test(NAME ${name} COMMAND ${A_PROGRAM} ${A_ARGS})
   endif()
-  # A second label names the area (tests/window: "in-window"), so that one area's runs
-  # can be picked: ctest -L 'in-window|in-controller'.
+  # A second label names the area (tests/window: "in-window"), as for native tests, so that
+  # one area's runs can be picked: ctest -L 'in-window|in-controller'.
   get_filename_component(area ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   set_tests_properties(${name} PROPERTIES LABELS "${A_LABEL};in-${area}" TIMEOUT ${A_TIMEOUT}
     FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
