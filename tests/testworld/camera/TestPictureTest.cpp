@@ -74,6 +74,13 @@ TEST(TestPictureTest, OrientationReadsTheWholeTopAndBottomRows) {
     }
 }
 
+TEST(TestPictureTest, APictureTooSmallForTheCounterHasNone) {
+    const std::vector<uint8_t> white(64 * 64 * 4, 0xFF);  // read as a counter, every bit set
+    uint32_t counter = 0;
+    EXPECT_FALSE(ReadFrameCounter(white.data(), 62, 64, counter)) << "no room for 32 cells";
+    EXPECT_FALSE(ReadFrameCounter(white.data(), 64, 7, counter)) << "no room for the bands";
+}
+
 TEST(TestPictureTest, PictureMovesFromFrameToFrame) {
     EXPECT_NE(Snapshot(PixelFormat::Rgb32, 320, 240, 1), Snapshot(PixelFormat::Rgb32, 320, 240, 2));
 }
@@ -87,7 +94,8 @@ TEST(TestPictureTest, RefusesAShortBuffer) {
 }
 
 TEST(CameraOptionsTest, SizesParseInOrderAndBadEntriesAreSkipped) {
-    const std::vector<FrameSize> sizes = ParseSizes(L"160x120, 800X600;bad,0x10,641x480,99999x1,640x");
+    const std::vector<FrameSize> sizes =
+        ParseSizes(L"160x120, 800X600;bad,0x10,641x480,99999x1,640x,6a0x480,0000640x480");
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_EQ(sizes[0].width, 160);
     EXPECT_EQ(sizes[1].height, 600);

@@ -22,6 +22,11 @@ struct Random {
 };
 
 TEST(MjpegDecoderKernels, InverseDctIsTheSameOnEveryPath) {
+    // Each path runs its own kernels: otherwise a path would be compared with itself.
+    EXPECT_EQ(&GetDecoderKernels(KernelPath::Generic), &kernels_generic::kKernels);
+    EXPECT_EQ(&GetDecoderKernels(KernelPath::Portable), &kernels_portable::kKernels);
+    if (japi2::KernelPathSupported(KernelPath::Avx2))
+        EXPECT_EQ(&GetDecoderKernels(KernelPath::Avx2), &kernels_avx2::kKernels);
     const DecoderKernels& reference = GetDecoderKernels(KernelPath::Generic);
     Random random;
     for (int round = 0; round < 20000; ++round) {

@@ -228,7 +228,10 @@ TEST(MjpegDecoderOutput, BottomUpBgraHoldsTheSamePixelsAndLeavesRowPaddingAlone)
         const size_t stride = 37 * 4 + 12;
         std::vector<uint8_t> buffer(RequiredSize(37, 21, PixelFormat::Bgra32, stride) + 64, 0xA5);
         OutputImage out{PixelFormat::Bgra32, buffer.data(), buffer.size() - 64, stride, true};
-        ASSERT_TRUE(Decode(jpeg.data(), jpeg.size(), out, path).Ok());
+        const DecodeResult result = Decode(jpeg.data(), jpeg.size(), out, path);
+        ASSERT_TRUE(result.Ok());
+        EXPECT_EQ(result.info.width, 37);
+        EXPECT_EQ(result.info.height, 21);
         for (int y = 0; y < 21; ++y) {
             const uint8_t* row = buffer.data() + (20 - y) * stride;
             for (int x = 0; x < 37; ++x) {

@@ -37,6 +37,9 @@ TEST(MjpegDecoderRefusal, TheBuilderStreamItselfDecodes) {
     grey.scan = {{7, 0x00}};
     grey.entropyData = {0x00};  // four blocks of two bits
     EXPECT_EQ(DecodeStream(grey.Bytes()), DecodeError::None);
+    grey.width = 24;  // three blocks in a row: as 2 x 2 units there would be eight
+    grey.height = 8;
+    EXPECT_EQ(DecodeStream(grey.Bytes()), DecodeError::None);
 }
 
 TEST(MjpegDecoderRefusal, EachBrokenFieldGivesItsError) {
@@ -99,9 +102,16 @@ TEST(MjpegDecoderRefusal, EachBrokenFieldGivesItsError) {
         {"scan components out of order", [](StreamBuilder& s) { std::swap(s.scan[1], s.scan[2]); }, DecodeError::ComponentMismatch},
         {"no scan before end of image", [](StreamBuilder& s) { s.headersOnly = true; }, DecodeError::Truncated},
         {"invalid Huffman code in the data", [](StreamBuilder& s) { s.entropyData = {0xFF, 0x00, 0xFF, 0x00}; }, DecodeError::CorruptData},
+        {"invalid AC code in the data",
+         // One grey block of the builder's one-symbol tables: a DC code, sixteen one bits (no code), an end of block.
+         [](StreamBuilder& s) { s.components = {{7, 0x11, 0}}; s.scan = {{7, 0x00}}; s.width = s.height = 8; s.entropyData = {0x7F, 0xFF, 0x00, 0xBF}; },
+         DecodeError::CorruptData},
         {"data ends mid-scan", [](StreamBuilder& s) { s.entropyData = {0x00}; }, DecodeError::Truncated},
         {"wrong restart marker",
          [](StreamBuilder& s) { s.width = 32; s.restartInterval = 1; s.entropyData = {0x00, 0x0F, 0xFF, 0xD3, 0x00, 0x0F}; },
+         DecodeError::CorruptData},
+        {"a broken first interval before a good one",
+         [](StreamBuilder& s) { s.height = 32; s.restartInterval = 1; s.entropyData = {0xFF, 0x00, 0xFF, 0x00, 0xFF, 0xD0, 0x00, 0x0F}; },
          DecodeError::CorruptData},
         {"restart marker missing",
          [](StreamBuilder& s) { s.width = 32; s.restartInterval = 1; s.entropyData = {0x00, 0x0F, 0x00, 0x0F}; },
@@ -109,6 +119,10 @@ TEST(MjpegDecoderRefusal, EachBrokenFieldGivesItsError) {
         {"AC run past the end of the block",
          // AC symbol 0xF1: 15 zeros and a coefficient, four times from position 1 reaches 64.
          [](StreamBuilder& s) { s.huffmanSegment2 = StreamBuilder::MakeHuffman(0x10, 0xF1); s.entropyData.assign(8, 0); },
+         DecodeError::CorruptData},
+        {"AC run past the end, of codes too long for the lookup",
+         // 0xFA: 15 zeros and a 10-bit coefficient, 11 bits with its code.
+         [](StreamBuilder& s) { s.huffmanSegment2 = StreamBuilder::MakeHuffman(0x10, 0xFA); s.entropyData.assign(8, 0); },
          DecodeError::CorruptData},
     };
     for (const auto& c : cases) {
