@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -87,6 +88,7 @@ TEST(SettingsCodec, HeaderFieldsAndRecordsLieWhereTheFormatPutsThem) {
     EXPECT_EQ(Read32(bytes, second + 532), 641u);     // frame width
     EXPECT_EQ(Read32(bytes, second + 536), 480u);     // frame height
     EXPECT_EQ(Read32(bytes, second + 540), 1u | 32u << 16);  // one plane, 32 bits a pixel
+    EXPECT_EQ(Read32(bytes, second + 544), 0u);               // uncompressed
     EXPECT_EQ(Read32(bytes, second + 548), 641u * 480 * 4);  // image size
     EXPECT_EQ(bytes[second + 568 + 5], static_cast<uint8_t>(5 * 7 + 1));  // thumbnail
 }
@@ -215,6 +217,10 @@ TEST(SettingsCodec, StreamingDecoderCopesWithShortReadsAndAnEarlyEnd) {
 
 TEST(CapturedItemPath, SetCutsAndTerminatesAndReadStopsAtTheEndOfTheField) {
     auto item = std::make_unique<CapturedItem>(MakeEmptyItem());
+    const auto* raw = reinterpret_cast<const uint8_t*>(item.get());
+    EXPECT_TRUE(std::all_of(raw, raw + sizeof(CapturedItem), [](uint8_t b) { return b == 0; }))
+        << "what a photo leaves unset is written to the file as zeros";
+    EXPECT_EQ(ItemPath(*item), u"");
     std::fill(std::begin(item->path), std::end(item->path), u'#');
     SetItemPath(*item, u"C:\\a.jpg");
     EXPECT_EQ(ItemPath(*item), u"C:\\a.jpg");
