@@ -43,6 +43,7 @@ TEST(UiTextVariants, TextsAreExactlyTheProductTextsInEveryLanguage) {
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(std::u16string(TextOf(row.language, names[i])), Utf16(row.names[i]))
                 << "language " << row.language << ", text " << names[i];
+        EXPECT_EQ(std::u16string(TextOf(row.language, 9999)), u"") << "a number no table has";
     }
 }
 

@@ -16,7 +16,8 @@ TEST(DeviceMatch, UvcPathFromItsFirstVidComparedAsFarAsItGoes) {
     const std::pair<std::string, bool> cases[] = {
         {usb + "vid_0c45" + tail, true},           {"\\\\?\\USB#VID_0C45" + tail, true},
         {usb + "VID_064E" + tail, true},           {usb + "vid_1111" + tail, false},
-        {usb + "vid_1111#vid_0c45", false},
+        {usb + "vid_1111#vid_0c45", false},        {"vid_0c45" + tail, true},  // from the first character
+        {usb + "pid_0c45" + tail, false},          {usb + "vId_0C45" + tail, true},
         {usb + "vid_0c45", true},                  {usb + "vid_0c4", false},  // 7 characters left
         {usb + std::string(1, '\0') + "vid_0c45", false},
         {std::string(119, 'x') + "vid_0c45", true}, {std::string(121, 'x') + "vid_0c45", false},  // 128 bytes
