@@ -215,7 +215,7 @@ TEST(JpegEncoderStream, MissingRowsRepeatTheLastOneAndExtraRowsAreIgnored) {
     Sink sink;
     JpegEncoder encoder;
     ASSERT_TRUE(encoder.Start(40, 40, 93, Sink::Write, &sink));
-    for (int y = 0; y < 10; ++y) ASSERT_TRUE(encoder.AddRow(red.Row(y)));
+    ASSERT_TRUE(encoder.AddRow(red.Row(0)));  // one row: the 39 others repeat it
     ASSERT_TRUE(encoder.Finish());
     Decoded d = DecodeReference(sink.bytes);
     ASSERT_TRUE(d.ok) << d.error;
@@ -235,8 +235,13 @@ TEST(JpegEncoderStream, MissingRowsRepeatTheLastOneAndExtraRowsAreIgnored) {
 }
 
 TEST(JpegEncoderStream, NoRowsAtAllGiveABlackPictureOfTheAnnouncedSize) {
-    Sink sink;
+    Sink sink, earlier;
     JpegEncoder encoder;
+    // An earlier picture's rows are not taken for the missing ones.
+    const Picture white = Solid(20, 12, 255, 255, 255);
+    ASSERT_TRUE(encoder.Start(20, 12, 93, Sink::Write, &earlier));
+    for (int y = 0; y < 12; ++y) ASSERT_TRUE(encoder.AddRow(white.Row(y)));
+    ASSERT_TRUE(encoder.Finish());
     ASSERT_TRUE(encoder.Start(20, 12, 93, Sink::Write, &sink));
     ASSERT_TRUE(encoder.Finish());
     const Decoded d = DecodeReference(sink.bytes);
