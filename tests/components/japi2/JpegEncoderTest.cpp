@@ -188,6 +188,31 @@ TEST(JpegEncoderKernels, EveryPathWritesIdenticalBytes) {
     }
 }
 
+TEST(JpegEncoderKernels, TheMaskMarksExactlyTheNonZeroCoefficientsInZigZagOrder) {
+    uint8_t quant[64];
+    ScaledQuantTable(93, 0, quant);
+    alignas(32) float divisors[64];
+    MakeDivisors(quant, divisors);
+    uint32_t seed = 7;
+    for (int round = 0; round < 2000; ++round) {
+        // Sparse edges and dense noise, so that every coefficient is zero in some blocks
+        // and not in others.
+        alignas(32) uint8_t samples[64];
+        for (int i = 0; i < 64; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            samples[i] = round % 2 ? static_cast<uint8_t>(seed >> 24) : (i % 8 < round % 8 ? 200 : 20);
+        }
+        for (KernelPath path : {KernelPath::Generic, KernelPath::Portable, KernelPath::Avx2}) {
+            if (!KernelPathSupported(path)) continue;
+            alignas(32) int16_t coefficients[64];
+            const uint64_t mask = GetEncoderKernels(path).forwardDctQuantize(samples, 8, divisors, coefficients);
+            for (int k = 0; k < 64; ++k)
+                ASSERT_EQ((mask >> k) & 1, coefficients[kZigZagTransposed[k]] != 0 ? 1u : 0u)
+                    << KernelPathName(path) << ", coefficient " << k << ", round " << round;
+        }
+    }
+}
+
 TEST(JpegEncoderStream, EmptyPictureWritesNothing) {
     for (const auto& s : {std::pair{0, 0}, std::pair{16, 0}, std::pair{0, 16}}) {
         Sink sink;
