@@ -65,6 +65,8 @@ TEST(TestPictureTest, OrientationReadsTheWholeTopAndBottomRows) {
         {3, 3, 0xFF, false},                       // the bottom row's last pixel white
         {3, 7, 0xFF, true},                        // a middle-row pixel does not count
         {0, -1, 0, false},                         // no rows: nothing read
+        {3, 11, 255 - 8, true}, {3, 11, 255 - 9, false},  // white within the tolerance, and just outside
+        {3, 3, 8, true},        {3, 3, 9, false},         // black likewise
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> bgra(4 * 3 * 4, 0x00);
@@ -81,6 +83,15 @@ TEST(TestPictureTest, APictureTooSmallForTheCounterHasNone) {
     EXPECT_FALSE(ReadFrameCounter(white.data(), 64, 7, counter)) << "no room for the bands";
 }
 
+TEST(TestPictureTest, ASizeOfTheSameWidthAfterAnotherGetsItsOwnScene) {
+    for (int rows : {120, 240, 120}) {
+        const std::vector<uint8_t> shot = Snapshot(PixelFormat::Rgb24, 320, rows, 9);
+        uint32_t counter = 0;
+        ASSERT_TRUE(ReadFrameCounter(shot.data(), 320, rows, counter)) << rows;
+        EXPECT_EQ(counter, 9u);
+    }
+}
+
 TEST(TestPictureTest, PictureMovesFromFrameToFrame) {
     EXPECT_NE(Snapshot(PixelFormat::Rgb32, 320, 240, 1), Snapshot(PixelFormat::Rgb32, 320, 240, 2));
 }
@@ -95,13 +106,14 @@ TEST(TestPictureTest, RefusesAShortBuffer) {
 
 TEST(CameraOptionsTest, SizesParseInOrderAndBadEntriesAreSkipped) {
     const std::vector<FrameSize> sizes =
-        ParseSizes(L"160x120, 800X600;bad,0x10,641x480,99999x1,640x,6a0x480,0000640x480");
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes[0].width, 160);
-    EXPECT_EQ(sizes[1].height, 600);
-    std::string defaults;
-    for (const FrameSize& size : ParseSizes(L"")) defaults += std::to_string(size.width) + "x" + std::to_string(size.height) + " ";
-    EXPECT_EQ(defaults, "320x240 640x480 1280x1024 ");
+        ParseSizes(L"160x120, 800X600;bad,0x10,641x480,99999x1,640x,6a0x480,0000640x480,00640x4096,4098x2");
+    const auto text = [](const std::vector<FrameSize>& sizes) {
+        std::string list;
+        for (const FrameSize& size : sizes) list += std::to_string(size.width) + "x" + std::to_string(size.height) + " ";
+        return list;
+    };
+    EXPECT_EQ(text(sizes), "160x120 800x600 640x4096 ");
+    EXPECT_EQ(text(ParseSizes(L"")), "320x240 640x480 1280x1024 ");
     EXPECT_TRUE(ParseSizes(L"nothing").empty());
 }
 
@@ -164,6 +176,10 @@ TEST(MjpegPictureTest, FramesAreJpegsOfTheTestPictureThatFitOrAreRefused) {
         const size_t size = mjpeg.Render(width, height, 7, whole.data(), whole.size());
         std::vector<uint8_t> tight(size - 1);
         EXPECT_EQ(mjpeg.Render(width, height, 7, tight.data(), tight.size()), 0u) << width;
+        // Room for exactly the frame is enough; no room for the rows or the headers is none.
+        EXPECT_EQ(mjpeg.Render(width, height, 7, whole.data(), size), size) << width;
+        EXPECT_EQ(mjpeg.Render(width, height, 7, whole.data(), size / 2), 0u) << width;
+        EXPECT_EQ(mjpeg.Render(width, height, 7, whole.data(), 100), 0u) << width;
     }
     EXPECT_EQ(mjpeg.Render(0, 240, 7, frame.data(), frame.size()), 0u);
 }

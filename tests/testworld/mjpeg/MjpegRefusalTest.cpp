@@ -87,6 +87,15 @@ TEST(MjpegDecoderRefusal, EachBrokenFieldGivesItsError) {
         {"quant segment cut short", [](StreamBuilder& s) { s.quantSegment.resize(40); }, DecodeError::CorruptHeader},
         {"quant table never defined", [](StreamBuilder& s) { s.components[2].quantTable = 1; }, DecodeError::MissingTable},
         {"Huffman slot 4", [](StreamBuilder& s) { s.huffmanSegment[0] = 0x04; }, DecodeError::BadTableId},
+        {"tables in slot 3, the last (accepted)",
+         [](StreamBuilder& s) {
+             s.huffmanSegment[0] = 0x03;
+             s.huffmanSegment2[0] = 0x13;
+             s.quantSegment[0] = 0x03;
+             for (auto& c : s.components) c.quantTable = 3;
+             for (auto& c : s.scan) c.tables = 0x33;
+         },
+         DecodeError::None},
         {"Huffman class 2", [](StreamBuilder& s) { s.huffmanSegment[0] = 0x20; }, DecodeError::CorruptHeader},
         {"two 1-bit codes", [](StreamBuilder& s) { s.huffmanSegment[1] = 2; s.huffmanSegment.push_back(1); }, DecodeError::BadHuffmanTable},
         {"code of all one bits", [](StreamBuilder& s) { s.huffmanSegment = {0x00, 1, 2}; s.huffmanSegment.insert(s.huffmanSegment.end(), 14, 0); s.huffmanSegment.insert(s.huffmanSegment.end(), {0, 1, 2}); }, DecodeError::BadHuffmanTable},
