@@ -11,6 +11,7 @@
 #include "components/japi2/JpegEncoder.h"
 #include "components/japi2/testing/CameraPicture.h"
 #include "components/japi2/testing/ReferenceCodec.h"
+#include "testworld/mjpeg/DecoderKernels.h"
 #include "testworld/mjpeg/MjpegDecoder.h"
 #include "tests/testworld/mjpeg/DecoderTestSupport.h"
 
@@ -194,6 +195,38 @@ TEST(MjpegDecoderAccuracy, BytesBeforeARestartMarkerAreSkipped) {
 }
 
 // Motion JPEG frames often leave out the Huffman tables when they are the standard ones.
+// A block with only its DC coefficient skips the inverse DCT: it must give what the DCT
+// gives, also where the samples are clamped (beyond about +-1024) and at the 16-bit ends.
+TEST(MjpegDecoderAccuracy, ABlockOfOnlyItsDcGivesWhatTheInverseDctGives) {
+    for (int dc : {0, 1016, 1020, 1023, 1024, 1030, -1024, -1030, -1031, -1040, 32767, -32767}) {
+        // One grey 8 x 8 block: DC category `size` (the table's only code, 0), its bits, then
+        // the end of block (the AC table's only code, 0).
+        int size = 0;
+        while ((1 << size) <= (dc < 0 ? -dc : dc)) ++size;
+        testing::StreamBuilder grey;
+        grey.components = {{1, 0x11, 0}};
+        grey.scan = {{1, 0x00}};
+        grey.width = grey.height = 8;
+        grey.huffmanSegment = testing::StreamBuilder::MakeHuffman(0x00, static_cast<uint8_t>(size));
+        const uint32_t value = static_cast<uint32_t>(dc < 0 ? dc + (1 << size) - 1 : dc);
+        const int count = 1 + size + 1;
+        uint64_t bits = (uint64_t{value} << 1) << (64 - count);  // 0, the value, 0; ones pad
+        bits |= (uint64_t{1} << (64 - count)) - 1;
+        grey.entropyData.clear();
+        for (int at = 0; at < (count + 7) / 8; ++at) {
+            grey.entropyData.push_back(static_cast<uint8_t>(bits >> (56 - 8 * at)));
+            if (grey.entropyData.back() == 0xFF) grey.entropyData.push_back(0x00);
+        }
+        DecodeError error;
+        const Picture decoded = DecodeToPicture(grey.Bytes(), KernelPath::Auto, &error);
+        ASSERT_EQ(error, DecodeError::None) << dc;
+        alignas(16) int16_t block[64] = {static_cast<int16_t>(dc)};
+        uint8_t expected[64];
+        GetDecoderKernels(KernelPath::Generic).inverseDct(block, expected, 8);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(decoded.Row(i / 8)[3 * (i % 8)], expected[i]) << "DC " << dc;
+    }
+}
+
 TEST(MjpegDecoderAccuracy, FramesWithoutHuffmanTablesUseTheStandardOnes) {
     const Picture p = MakeCameraPicture(64, 48, 3);
     for (const auto& jpeg : {EncodeOurs(p, 80), EncodeReference(p, Turbo(80, 2, 1, false, 3))}) {
