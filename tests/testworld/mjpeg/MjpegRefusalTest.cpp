@@ -106,6 +106,7 @@ TEST(MjpegDecoderRefusal, EachBrokenFieldGivesItsError) {
          DecodeError::None},
         {"Huffman segment cut short", [](StreamBuilder& s) { s.huffmanSegment.resize(10); }, DecodeError::CorruptHeader},
         {"scan names Huffman slot 4", [](StreamBuilder& s) { s.scan[1].tables = 0x04; }, DecodeError::BadTableId},
+        {"scan names DC slot 4", [](StreamBuilder& s) { s.scan[1].tables = 0x40; }, DecodeError::BadTableId},
         {"scan uses undefined slot 2", [](StreamBuilder& s) { s.scan[0].tables = 0x20; }, DecodeError::MissingTable},
         {"scan component id unknown", [](StreamBuilder& s) { s.scan[1].id = 9; }, DecodeError::ComponentMismatch},
         {"scan components out of order", [](StreamBuilder& s) { std::swap(s.scan[1], s.scan[2]); }, DecodeError::ComponentMismatch},
