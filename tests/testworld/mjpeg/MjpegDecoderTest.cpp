@@ -253,28 +253,30 @@ TEST(MjpegDecoderAccuracy, FramesWithoutHuffmanTablesUseTheStandardOnes) {
 
 TEST(MjpegDecoderOutput, BottomUpBgraHoldsTheSamePixelsAndLeavesRowPaddingAlone) {
     const Picture p = MakeCameraPicture(37, 21, 4);
-    const auto jpeg = EncodeReference(p, Turbo(90, 2, 2));
-    DecodeError error;
-    const Picture bgr = DecodeToPicture(jpeg, KernelPath::Auto, &error);
-    ASSERT_EQ(error, DecodeError::None);
-    for (KernelPath path : SupportedPaths()) {
-        const size_t stride = 37 * 4 + 12;
-        std::vector<uint8_t> buffer(RequiredSize(37, 21, PixelFormat::Bgra32, stride) + 64, 0xA5);
-        OutputImage out{PixelFormat::Bgra32, buffer.data(), buffer.size() - 64, stride, true};
-        const DecodeResult result = Decode(jpeg.data(), jpeg.size(), out, path);
-        ASSERT_TRUE(result.Ok());
-        EXPECT_EQ(result.info.width, 37);
-        EXPECT_EQ(result.info.height, 21);
-        for (int y = 0; y < 21; ++y) {
-            const uint8_t* row = buffer.data() + (20 - y) * stride;
-            for (int x = 0; x < 37; ++x) {
-                ASSERT_EQ(std::memcmp(row + 4 * x, bgr.Row(y) + 3 * x, 3), 0) << x << "," << y;
-                ASSERT_EQ(row[4 * x + 3], 255);
+    for (const ReferenceOptions& options : {Turbo(90, 2, 2), Factors(1, 1, 1, 1, true)}) {  // YCbCr, RGB
+        const auto jpeg = EncodeReference(p, options);
+        DecodeError error;
+        const Picture bgr = DecodeToPicture(jpeg, KernelPath::Auto, &error);
+        ASSERT_EQ(error, DecodeError::None);
+        for (KernelPath path : SupportedPaths()) {
+            const size_t stride = 37 * 4 + 12;
+            std::vector<uint8_t> buffer(RequiredSize(37, 21, PixelFormat::Bgra32, stride) + 64, 0xA5);
+            OutputImage out{PixelFormat::Bgra32, buffer.data(), buffer.size() - 64, stride, true};
+            const DecodeResult result = Decode(jpeg.data(), jpeg.size(), out, path);
+            ASSERT_TRUE(result.Ok());
+            EXPECT_EQ(result.info.width, 37);
+            EXPECT_EQ(result.info.height, 21);
+            for (int y = 0; y < 21; ++y) {
+                const uint8_t* row = buffer.data() + (20 - y) * stride;
+                for (int x = 0; x < 37; ++x) {
+                    ASSERT_EQ(std::memcmp(row + 4 * x, bgr.Row(y) + 3 * x, 3), 0) << x << "," << y;
+                    ASSERT_EQ(row[4 * x + 3], 255);
+                }
+                for (size_t i = 37 * 4; i < stride && (20 - y) * stride + i < buffer.size(); ++i)
+                    ASSERT_EQ(row[i], 0xA5) << "padding of row " << y;
             }
-            for (size_t i = 37 * 4; i < stride && (20 - y) * stride + i < buffer.size(); ++i)
-                ASSERT_EQ(row[i], 0xA5) << "padding of row " << y;
+            for (size_t i = buffer.size() - 64; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xA5);
         }
-        for (size_t i = buffer.size() - 64; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xA5);
     }
 }
 
