@@ -74,6 +74,9 @@ TEST(TestPictureTest, OrientationReadsTheWholeTopAndBottomRows) {
         if (c.changedPixel >= 0) std::fill_n(bgra.begin() + c.changedPixel * 4, 4, c.value);
         EXPECT_EQ(HasTestPictureOrientation(bgra.data(), 4, c.height, 8), c.upright) << c.changedPixel;
     }
+    std::vector<uint8_t> blueOnly(4 * 3 * 4, 0x00);  // the top row's last pixel white in blue alone
+    std::fill(blueOnly.begin() + 8 * 4, blueOnly.end() - 3, 0xFF);
+    EXPECT_FALSE(HasTestPictureOrientation(blueOnly.data(), 4, 3, 8));
 }
 
 TEST(TestPictureTest, APictureTooSmallForTheCounterHasNone) {
