@@ -127,6 +127,7 @@ TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWith
     // The scroll bar's requests, sent to the window as the bar sends them (range 0 .. 2).
     CTeskFrameWin& frame = *program.Frame();
     HWND bar = frame.ThumbnailScrollBar()->m_hWnd;
+    EXPECT_TRUE(::IsWindowVisible(bar));
     struct Scroll {
         WORD code, thumb;
         HWND from;
@@ -346,7 +347,9 @@ TEST_F(FrameWindow, AMoveToAMonitorOfAnotherDpiLaysTheWindowOutAtThatScale) {
         EXPECT_TRUE(::EqualRect(&placed, &suggested)) << "the suggested rectangle";
         EXPECT_EQ(childRect(frame.CaptureButton()->m_hWnd), layout.captureButton);
         EXPECT_EQ(childRect(frame.DeleteButton()->m_hWnd), layout.deleteButton);
-        EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd).top, layout.scrollBarTop);
+        EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd),
+                  (display::Rect{0, layout.scrollBarTop, layout.clientWidth,
+                                 layout.scrollBarTop + SystemMetricForDpi(SM_CYHSCROLL, dpi)}));
         EXPECT_EQ(childRect(frame.ResolutionBox()->m_hWnd).left, layout.resolutionBox.left);
         EXPECT_EQ(frame.ResolutionBox()->SendMessage(CB_GETITEMHEIGHT, 0), display::Scaled(24, dpi));
         EXPECT_NEAR(fontHeight(), designHeight * dpi / 96, 1);
