@@ -109,9 +109,12 @@ protected:
 }  // namespace
 
 TEST_F(BitmapButton, IsOwnerDrawnAndNeverATabStop) {
-    const LONG style = ::GetWindowLongW(button.m_hWnd, GWL_STYLE);
+    CBitmapBtn bare;  // asked to be a tab stop, and given no faces
+    ASSERT_TRUE(bare.Create(L"", WS_VISIBLE | WS_TABSTOP, RECT{60, 10, 100, 40}, &host, kButtonId + 1));
+    const LONG style = ::GetWindowLongW(bare.m_hWnd, GWL_STYLE);
     EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
     EXPECT_EQ(style & WS_TABSTOP, 0);
+    EXPECT_EQ(PixelOf(bare.m_hWnd, 20, 15), ::GetSysColor(COLOR_BTNFACE)) << "without faces, the button colour";
 }
 
 TEST_F(BitmapButton, DrawsTheFaceOfItsStateAndTheDisabledFaceAboveAll) {
