@@ -291,8 +291,10 @@ TEST_F(FrameWindow, AScreenReaderReadsTheControlsNamesAndThePhotosAsAList) {
     ::SetKeyboardState(keys);
     EXPECT_EQ(controller.m_items[2].selected, 1);
     EXPECT_EQ(controller.m_items[1].selected, 1);
-    MSG plainA{frame.PhotoListWindow()->m_hWnd, WM_KEYDOWN, 'A', 1};
-    EXPECT_FALSE(frame.PreTranslateMessage(&plainA)) << "A selects all with Ctrl only";
+    // Only a key's press acts, and A (all) only with Ctrl.
+    for (MSG other : {MSG{frame.PhotoListWindow()->m_hWnd, WM_KEYUP, VK_LEFT, static_cast<LPARAM>(0xC0000001)},
+                      MSG{frame.PhotoListWindow()->m_hWnd, WM_KEYDOWN, 'A', 1}})
+        EXPECT_FALSE(frame.PreTranslateMessage(&other)) << other.message << " " << other.wParam;
     EXPECT_EQ(controller.m_items[0].selected, 0);
     EXPECT_TRUE(StateOf(list.Get(), 3) & STATE_SYSTEM_FOCUSED);
     EXPECT_FALSE(StateOf(list.Get(), 2) & STATE_SYSTEM_FOCUSED);
