@@ -94,7 +94,7 @@ LRESULT CBitmapBtn::OnMouseMove(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CBitmapBtn::OnCaptureChanged(WPARAM, LPARAM) {
-    ReleaseCaptureOfHover(*this, m_bHovering);
+    RepaintHoverOnCaptureChange(*this, m_bHovering);
     return Default();
 }
 

@@ -132,7 +132,7 @@ LRESULT CBitmapComboBox::OnKillFocus(WPARAM, LPARAM) {
 }
 
 LRESULT CBitmapComboBox::OnCaptureChanged(WPARAM, LPARAM) {
-    ReleaseCaptureOfHover(*this, m_bHovering);
+    RepaintHoverOnCaptureChange(*this, m_bHovering);
     return Default();
 }
 

@@ -28,8 +28,6 @@ void EndHoverOnFocusLoss(CWnd& control, BOOL& hovering) {
     control.Invalidate(TRUE);
 }
 
-void ReleaseCaptureOfHover(CWnd& control, BOOL hovering) {
-    if (!hovering) return;
-    ::ReleaseCapture();
-    control.Invalidate();
+void RepaintHoverOnCaptureChange(CWnd& control, BOOL hovering) {
+    if (hovering) control.Invalidate();
 }

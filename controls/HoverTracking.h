@@ -14,6 +14,7 @@ HoverChange TrackHoverByCapture(CWnd& control, BOOL& hovering, WPARAM keys, LPAR
 
 // WM_KILLFOCUS (after default processing): the hover ends and the control is repainted.
 void EndHoverOnFocusLoss(CWnd& control, BOOL& hovering);
-// WM_CAPTURECHANGED (before default processing): a hovering control gives the capture back
-// and is repainted; the hover itself ends only when the pointer is seen elsewhere.
-void ReleaseCaptureOfHover(CWnd& control, BOOL hovering);
+// WM_CAPTURECHANGED (before default processing): a hovering control is repainted; the hover
+// itself ends only when the pointer is seen elsewhere. The capture has moved on already (to
+// the control's own press, or to another window), so it is left where it is.
+void RepaintHoverOnCaptureChange(CWnd& control, BOOL hovering);

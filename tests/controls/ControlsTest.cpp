@@ -38,11 +38,17 @@ UniqueBitmap SolidBitmap(int width, int height, COLORREF colour, int innerWidth 
     return UniqueBitmap(::CreateBitmap(width, height, 1, 32, pixels.data()));
 }
 
-COLORREF PixelOf(HWND wnd, int x, int y) {
-    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+// A pixel as the window's own painting left it: only what it invalidated itself is redrawn.
+COLORREF PaintedPixel(HWND wnd, int x, int y) {
+    ::UpdateWindow(wnd);
     Pump();
     WindowDC dc(wnd);
     return ::GetPixel(dc.Get(), x, y);
+}
+
+COLORREF PixelOf(HWND wnd, int x, int y) {
+    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return PaintedPixel(wnd, x, y);
 }
 
 // A visible, active top-level window that records the notifications of its controls.
@@ -103,9 +109,12 @@ protected:
 }  // namespace
 
 TEST_F(BitmapButton, IsOwnerDrawnAndNeverATabStop) {
-    const LONG style = ::GetWindowLongW(button.m_hWnd, GWL_STYLE);
+    CBitmapBtn bare;  // asked to be a tab stop, and given no faces
+    ASSERT_TRUE(bare.Create(L"", WS_VISIBLE | WS_TABSTOP, RECT{60, 10, 100, 40}, &host, kButtonId + 1));
+    const LONG style = ::GetWindowLongW(bare.m_hWnd, GWL_STYLE);
     EXPECT_EQ(style & BS_TYPEMASK, BS_OWNERDRAW);
     EXPECT_EQ(style & WS_TABSTOP, 0);
+    EXPECT_EQ(PixelOf(bare.m_hWnd, 20, 15), ::GetSysColor(COLOR_BTNFACE)) << "without faces, the button colour";
 }
 
 TEST_F(BitmapButton, DrawsTheFaceOfItsStateAndTheDisabledFaceAboveAll) {
@@ -161,6 +170,8 @@ TEST_F(BitmapButton, LeavingWithNoMouseButtonDownEndsTheHoverAndGivesTheCaptureB
 
 TEST_F(BitmapButton, LeavingWhilePressedEndsTheHoverButKeepsTheCaptureForThePress) {
     MoveOver();
+    button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // the press takes the capture anew
+    ASSERT_EQ(::GetCapture(), button.m_hWnd);
     MoveOver(120, 60, MK_LBUTTON);
     EXPECT_FALSE(button.IsHovering());
     EXPECT_EQ(::GetCapture(), button.m_hWnd);
@@ -244,6 +255,16 @@ TEST_F(BitmapCombo, HoverShowsTheHoverFaceUntilTheTimerFindsThePointerElsewhere)
     }
     EXPECT_FALSE(box.IsHovering());
     EXPECT_EQ(PixelOf(box.m_hWnd, 80, 2), kFaceNormal);
+
+    // The focus going elsewhere ends a hover too, and the whole face shows it (the box itself
+    // redraws only its text).
+    ::SetCursorPos(100 + 120, 100 + 30);
+    box.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    ::SetFocus(box.m_hWnd);
+    ASSERT_EQ(PixelOf(box.m_hWnd, 80, 2), kFaceHover);
+    ::SetFocus(host.m_hWnd);
+    EXPECT_FALSE(box.IsHovering());
+    EXPECT_EQ(PaintedPixel(box.m_hWnd, 80, 2), kFaceNormal);
 }
 
 TEST_F(BitmapCombo, TheOpenListShowsEveryItemOnTheListColourWithoutAHighlight) {

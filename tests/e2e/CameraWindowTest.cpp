@@ -213,6 +213,10 @@ TEST_F(CameraWindow, PhotosFillTheStripAndScrollItThenClicksSelectAndADeleteAsks
         EXPECT_EQ(ScreenPixel(frame, POINT{kLayout.deleteButton.left + at.x, kLayout.deleteButton.top + at.y}),
                   ProgramBitmapPixel(IDB_DELETE_DISABLED, at.x, at.y));
     }
+    // The size box's normal face, right of the text it shows (which keeps left of 66).
+    for (const POINT at : {POINT{Scaled(70), Scaled(4)}, POINT{Scaled(80), Scaled(26)}})
+        EXPECT_EQ(ScreenPixel(frame, POINT{kLayout.resolutionBox.left + at.x, kLayout.resolutionBox.top + at.y}),
+                  ProgramBitmapPixel(IDB_LIST_NORMAL, at.x, at.y));
     // Numbers 1 and 3 are taken by files no list names: the photos go round them.
     const EarlierFile one(L"Picture0001.jpg", {'o', 'n', 'e'}), three(L"Picture0003.JPG", {'3'});
     ASSERT_TRUE(one.Written() && three.Written());

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "testworld/camera/CameraRegistry.h"
@@ -297,7 +298,7 @@ TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcModeThroughTheExtensionUnitO
         struct Step {
             POINT button;
             DWORD byte;
-        } steps[] = {{kFlip, 1}, {kLowLight, 3}, {kFlip, 2}, {kLowLight, 0}, {kLowLight, 2}};
+        } steps[] = {{kFlip, 1}, {kLowLight, 3}, {kFlip, 2}, {kLowLight, 0}, {kLowLight, 2}, {kFlip, 3}};
         for (const Step& step : steps) {
             ClickPanel(panel, step.button);
             EXPECT_TRUE(WaitUntil([&] { return camera::ReadControlByte(0x0400) == step.byte; }, 2000))
@@ -305,7 +306,24 @@ TEST_F(Utility, FlipAndLowLightSetTheCameraByteInUvcModeThroughTheExtensionUnitO
                 << WriteLogText();
         }
         EXPECT_EQ(WriteLogText(), std::string(route.written) + "01; " + route.written + "03; " + route.written + "02; " +
-                                      route.written + "00; " + route.written + "02; ");
+                                      route.written + "00; " + route.written + "02; " + route.written + "03; ");
+        EXPECT_TRUE(ReleaseClosesPanel());
+
+        // Opened again, it shows what the camera has on: the "on" faces of both.
+        ASSERT_TRUE(XDoTool("mousemove 0 0"));
+        panel = PressForPanel();
+        ASSERT_TRUE(panel);
+        for (const auto& [place, strip, frame] : {std::tuple{kLayout.flip, IDB_FLIP_STRIP, 2},
+                                                  std::tuple{kLayout.lowLight, IDB_LOW_LIGHT_STRIP, 3}}) {
+            const POINT face{place.size / 2, place.size / 2 - 1};
+            EXPECT_TRUE(WaitUntil(
+                [&, place = place, strip = strip, frame = frame] {
+                    return ScreenPixel(panel, POINT{place.x + face.x, place.y + face.y}) ==
+                           UtilityBitmapPixel(strip, frame * place.size + face.x, face.y);
+                },
+                2000))
+                << "strip " << strip;
+        }
         EXPECT_TRUE(ReleaseClosesPanel());
         Quit();
     }

@@ -88,9 +88,14 @@ TEST(CameraPanel, ASecondToggleClosesTheOpenPanelWhichEscapeAndEnterLeaveOpen) {
         EXPECT_EQ((V_I4(&state) & STATE_SYSTEM_PRESSED) != 0, pressed) << name;
     }
 
+    // The picture the panel shows is its own: it goes with the panel's object.
+    const auto picture = reinterpret_cast<HGDIOBJ>(
+        ::SendDlgItemMessageW(panel, IDC_PANEL_BACKGROUND, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_EQ(::GetObjectType(picture), static_cast<DWORD>(OBJ_BITMAP));
     CCameraPanelDlg::ToggleCameraPanel(noDriver);
     EXPECT_FALSE(::IsWindow(panel));
     EXPECT_EQ(CCameraPanelDlg::OpenPanel(), nullptr);
+    EXPECT_EQ(::GetObjectType(picture), 0u) << "the closed panel's object is deleted";
 
     // A close request (Alt+F4) ends it as well, and frees it.
     CCameraPanelDlg::ToggleCameraPanel(noDriver);

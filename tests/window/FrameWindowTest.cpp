@@ -98,7 +98,12 @@ TEST_F(FrameWindow, APhotoAt13MIsTakenAt1280x1024AndThePreviewGoesBackTo640x480O
     EXPECT_EQ(controller.m_items[0].header.biHeight, 1024);
     EXPECT_EQ(controller.m_items[1].header.biWidth, 640);
     EXPECT_EQ(controller.m_items[1].header.biHeight, 480);
-    EXPECT_TRUE(program.Close());
+
+    // A photo's news already queued when the camera window is closed comes to a window
+    // without its controls, before the main window's close.
+    ::PostMessageW(controller.m_hWnd, WM_TESK_PHOTO_STORED, 0, 0);
+    frame.DestroyWindow();
+    EXPECT_TRUE(PumpUntilQuit(20000));
 }
 
 TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWithNothingSelected) {
@@ -127,6 +132,7 @@ TEST_F(FrameWindow, ADeleteRemovesSelectedItemsButOnlyPhotoFilesAndSavesEvenWith
     // The scroll bar's requests, sent to the window as the bar sends them (range 0 .. 2).
     CTeskFrameWin& frame = *program.Frame();
     HWND bar = frame.ThumbnailScrollBar()->m_hWnd;
+    EXPECT_TRUE(::IsWindowVisible(bar));
     struct Scroll {
         WORD code, thumb;
         HWND from;
@@ -285,6 +291,11 @@ TEST_F(FrameWindow, AScreenReaderReadsTheControlsNamesAndThePhotosAsAList) {
     ::SetKeyboardState(keys);
     EXPECT_EQ(controller.m_items[2].selected, 1);
     EXPECT_EQ(controller.m_items[1].selected, 1);
+    // Only a key's press acts, and A (all) only with Ctrl.
+    for (MSG other : {MSG{frame.PhotoListWindow()->m_hWnd, WM_KEYUP, VK_LEFT, static_cast<LPARAM>(0xC0000001)},
+                      MSG{frame.PhotoListWindow()->m_hWnd, WM_KEYDOWN, 'A', 1}})
+        EXPECT_FALSE(frame.PreTranslateMessage(&other)) << other.message << " " << other.wParam;
+    EXPECT_EQ(controller.m_items[0].selected, 0);
     EXPECT_TRUE(StateOf(list.Get(), 3) & STATE_SYSTEM_FOCUSED);
     EXPECT_FALSE(StateOf(list.Get(), 2) & STATE_SYSTEM_FOCUSED);
     VARIANT focus;
@@ -346,9 +357,16 @@ TEST_F(FrameWindow, AMoveToAMonitorOfAnotherDpiLaysTheWindowOutAtThatScale) {
         EXPECT_TRUE(::EqualRect(&placed, &suggested)) << "the suggested rectangle";
         EXPECT_EQ(childRect(frame.CaptureButton()->m_hWnd), layout.captureButton);
         EXPECT_EQ(childRect(frame.DeleteButton()->m_hWnd), layout.deleteButton);
-        EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd).top, layout.scrollBarTop);
+        EXPECT_EQ(childRect(frame.ThumbnailScrollBar()->m_hWnd),
+                  (display::Rect{0, layout.scrollBarTop, layout.clientWidth,
+                                 layout.scrollBarTop + SystemMetricForDpi(SM_CYHSCROLL, dpi)}));
         EXPECT_EQ(childRect(frame.ResolutionBox()->m_hWnd).left, layout.resolutionBox.left);
         EXPECT_EQ(frame.ResolutionBox()->SendMessage(CB_GETITEMHEIGHT, 0), display::Scaled(24, dpi));
+        for (HBITMAP face : {frame.ResolutionBox()->m_hBitmapNormal, frame.ResolutionBox()->m_hBitmapHover}) {
+            BITMAP size{};
+            ASSERT_TRUE(::GetObjectW(face, sizeof(size), &size)) << "the box's faces are the window's own";
+            EXPECT_EQ(size.bmWidth, layout.resolutionBox.Width());
+        }
         EXPECT_NEAR(fontHeight(), designHeight * dpi / 96, 1);
         EXPECT_GE(textHeight(), designText * dpi / 96 - 1);
         EXPECT_EQ(reinterpret_cast<HFONT>(frame.ResolutionBox()->SendMessage(WM_GETFONT)), frame.ResolutionBox()->Font())
