@@ -227,6 +227,22 @@ TEST(MjpegDecoderAccuracy, ABlockOfOnlyItsDcGivesWhatTheInverseDctGives) {
     }
 }
 
+TEST(MjpegDecoderAccuracy, ASegmentTooShortToBeAdobesSaysNothingOfTheColours) {
+    std::vector<uint8_t> jpeg = EncodeReference(MakeCameraPicture(16, 16, 3), Turbo(90, 2, 2));
+    ASSERT_EQ(jpeg[3], 0xE0);  // JFIF, which would settle the colours: taken out
+    jpeg.erase(jpeg.begin() + 2, jpeg.begin() + 4 + (jpeg[4] << 8 | jpeg[5]));
+    std::vector<uint8_t> marked = jpeg;
+    // APP14 of two bytes, then a comment whose sixth byte would be read as Adobe's transform
+    // 0 (RGB) by a reader that ignored the length.
+    marked.insert(marked.begin() + 2, {0xFF, 0xEE, 0x00, 0x04, 'A', 'd', 0xFF, 0xFE, 0x00, 0x08, 1, 1, 1, 1, 1, 0});
+    DecodeError error, markedError;
+    const Picture plain = DecodeToPicture(jpeg, KernelPath::Auto, &error);
+    const Picture read = DecodeToPicture(marked, KernelPath::Auto, &markedError);
+    ASSERT_EQ(error, DecodeError::None);
+    ASSERT_EQ(markedError, DecodeError::None);
+    EXPECT_EQ(read.bgr, plain.bgr);
+}
+
 TEST(MjpegDecoderAccuracy, FramesWithoutHuffmanTablesUseTheStandardOnes) {
     const Picture p = MakeCameraPicture(64, 48, 3);
     for (const auto& jpeg : {EncodeOurs(p, 80), EncodeReference(p, Turbo(80, 2, 1, false, 3))}) {
