@@ -135,6 +135,9 @@ TEST(ThumbnailStrip, KeysMoveTheFocusAndSelectAsPlainAndShiftClicksDo) {
         {"......", -1, 9, Move::Previous, false, "....x.", 4, 4},      // an anchor past the end: from the last
         {"...", 7, 0, Move::Next, false, ".x.", 1, 1},                  // a focus past the end: from the anchor
         {"......", -1, 2, Move::First, true, "xxx...", 0, 2},
+        {"......", 0, 4, Move::Next, false, ".x....", 1, 1},           // the focus wins over the anchor,
+        {"......", 5, 1, Move::Previous, false, "....x.", 4, 4},       // at either end
+        {".", -1, 0, Move::Next, false, "x", 0, 0},                    // one photo
     };
     for (const Case& c : cases) {
         auto items = Selected(c.before);
