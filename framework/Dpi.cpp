@@ -10,9 +10,15 @@ using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 constexpr int kDialogDpiChangeDisableAll = 1;  // DDC_DISABLE_ALL
 
+// A function that newer versions of Windows have; null where `module` has none.
+template <typename Fn>
+Fn ModuleFunction(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
 template <typename Fn>
 Fn User32Function(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+    return ModuleFunction<Fn>(::GetModuleHandleW(L"user32.dll"), name);
 }
 
 int SystemDpi() {
@@ -31,11 +37,8 @@ int WindowDpi(HWND wnd) {
 int MonitorDpi(HMONITOR monitor) {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    static const HMODULE shcore = ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    static const auto getDpiForMonitor =
-        shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                     reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
-               : nullptr;
+    static const auto getDpiForMonitor = ModuleFunction<GetDpiForMonitorFn>(
+        ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
         return static_cast<int>(y);

@@ -9,6 +9,19 @@ namespace {
 
 bool IsSelf(const VARIANT& child) { return V_VT(&child) == VT_I4 && V_I4(&child) == CHILDID_SELF; }
 
+// The child number of the photo the keys act on; the list itself when there is none.
+long FocusedChild(const PhotoList& photos) {
+    const int photo = photos.FocusedPhoto();
+    return photo >= 0 && photo < photos.PhotoCount() ? photo + 1 : CHILDID_SELF;
+}
+
+std::vector<long> SelectedChildren(const PhotoList& photos) {
+    std::vector<long> selected;
+    for (int i = 0; i < photos.PhotoCount(); ++i)
+        if (photos.PhotoSelected(i)) selected.push_back(i + 1);
+    return selected;
+}
+
 // A list's selection when it has several items: an enumerator of their child numbers.
 class ChildEnumerator final : public IEnumVARIANT {
 public:
@@ -113,17 +126,14 @@ public:
         if (!focus) return E_POINTER;
         V_VT(focus) = VT_EMPTY;
         if (::GetFocus() != m_wnd) return S_FALSE;
-        const int photo = m_photos.FocusedPhoto();
         V_VT(focus) = VT_I4;
-        V_I4(focus) = photo >= 0 && photo < m_photos.PhotoCount() ? photo + 1 : CHILDID_SELF;
+        V_I4(focus) = FocusedChild(m_photos);
         return S_OK;
     }
     STDMETHODIMP get_accSelection(VARIANT* selection) override {
         if (!Connected()) return RPC_E_DISCONNECTED;
         if (!selection) return E_POINTER;
-        std::vector<long> selected;
-        for (int i = 0; i < m_photos.PhotoCount(); ++i)
-            if (m_photos.PhotoSelected(i)) selected.push_back(i + 1);
+        std::vector<long> selected = SelectedChildren(m_photos);
         V_VT(selection) = VT_EMPTY;
         if (selected.empty()) return S_FALSE;
         if (selected.size() == 1) {
@@ -254,21 +264,14 @@ LRESULT CPhotoListWnd::OnDestroy(WPARAM, LPARAM) {
 }
 
 void CPhotoListWnd::AnnounceFocus() const {
-    const int photo = m_photos.FocusedPhoto();
     if (::GetFocus() != m_hWnd) return;
-    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_CLIENT,
-                     photo >= 0 && photo < m_photos.PhotoCount() ? photo + 1 : CHILDID_SELF);
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_CLIENT, FocusedChild(m_photos));
 }
 
 void CPhotoListWnd::AnnounceSelection() const {
-    int selected = 0, only = 0;
-    for (int i = 0; i < m_photos.PhotoCount(); ++i)
-        if (m_photos.PhotoSelected(i)) {
-            ++selected;
-            only = i + 1;
-        }
-    if (selected == 1)
-        ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, only);
+    const std::vector<long> selected = SelectedChildren(m_photos);
+    if (selected.size() == 1)
+        ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, selected[0]);
     else
         ::NotifyWinEvent(EVENT_OBJECT_SELECTIONWITHIN, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
 }

@@ -580,8 +580,8 @@ void CTeskFrameWin::SelectionMovedByKey(CameraControl& control) {
 }
 
 int CTeskFrameWin::PhotoCount() const {
-    const CameraControl* controller = Controller();
-    return controller ? static_cast<int>(Controller()->Photos().size()) : 0;
+    CameraControl* controller = Controller();
+    return controller ? static_cast<int>(controller->Photos().size()) : 0;
 }
 
 std::wstring CTeskFrameWin::PhotoName(int index) const {
