@@ -19,6 +19,12 @@ constexpr DWORD kRetryPauseMs = 1000;
 // How long the end of the program waits for the photos still being stored.
 constexpr PhotoHandOff::Duration kStoreAtCloseTime{5000};
 constexpr wchar_t kStartUp[] = L"start-up";
+constexpr wchar_t kSettings[] = L"settings";
+// A refused save is tried again: ten seconds in all while the program runs, one at its end.
+constexpr UINT kSaveRetryPauseMs = 500;
+constexpr int kSaveRetries = 20;
+constexpr DWORD kSaveAtEndPauseMs = 100;
+constexpr int kSaveAttemptsAtEnd = 10;
 
 void RegisterBesideProgram(const wchar_t* file, const wchar_t* step) {
     const HRESULT hr = RegisterFilterFile(file);
@@ -111,7 +117,7 @@ LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
     KillTimer(kRecoveryTimer);
     // The camera window has gone already; a photo being stored is waited for, boundedly.
     FinishPhotos(kStoreAtCloseTime);
-    SaveSettings();
+    SaveSettingsBeforeEnd();
     m_lib.SelectVideoDevice(-1);
     m_lib.SelectAudioDevice(-1);
     m_lib.CloseAll();
@@ -125,7 +131,7 @@ LRESULT CTeskWin::OnDestroy(WPARAM, LPARAM) {
 LRESULT CTeskWin::OnEndSession(WPARAM wParam, LPARAM) {
     if (wParam) {
         FinishPhotos(kStoreAtCloseTime);
-        SaveSettings();
+        SaveSettingsBeforeEnd();
     }
     return 0;
 }
@@ -137,6 +143,9 @@ LRESULT CTeskWin::OnTimer(WPARAM wParam, LPARAM) {
         return 0;
     case kRecoveryTimer:
         AttemptRecovery();
+        return 0;
+    case kSaveRetryTimer:
+        TrySave();
         return 0;
     default:
         return Default();
@@ -212,7 +221,31 @@ void CTeskWin::HandleGraphEvents() { m_lib.HandleEvents(this); }
 
 void CTeskWin::OnRenderDeviceSet(long) { RecoverPreview(); }
 
-void CTeskWin::SaveSettings() { m_settingsFile.Save(m_nPictureNumber, m_items); }
+// Another program may hold the file for a moment (a virus scanner, a backup, an indexer)
+// and the replacement is then refused: the list on disk catches up from a timer, without the
+// window waiting.
+void CTeskWin::SaveSettings() {
+    m_nSaveRetries = 0;
+    TrySave();
+}
+
+void CTeskWin::TrySave() {
+    if (m_hWnd) KillTimer(kSaveRetryTimer);
+    if (m_settingsFile.Save(m_nPictureNumber, m_items)) return;
+    if (m_hWnd && m_nSaveRetries++ < kSaveRetries)
+        SetTimer(kSaveRetryTimer, kSaveRetryPauseMs);
+    else
+        TraceFailure(kSettings, L"save the list (left until the next change)", E_FAIL);
+}
+
+void CTeskWin::SaveSettingsBeforeEnd() {
+    if (m_hWnd) KillTimer(kSaveRetryTimer);
+    for (int attempt = 0; attempt < kSaveAttemptsAtEnd; ++attempt) {
+        if (attempt) ::Sleep(kSaveAtEndPauseMs);
+        if (m_settingsFile.Save(m_nPictureNumber, m_items)) return;
+    }
+    TraceFailure(kSettings, L"save the list before the end", E_FAIL);
+}
 
 int CTeskWin::LoadSettings() {
     int32_t pictureNumber = m_nPictureNumber;

@@ -86,6 +86,7 @@ private:
 
     static constexpr UINT_PTR kFrameTimer = 1;     // a photo's frame is due
     static constexpr UINT_PTR kRecoveryTimer = 2;  // the next attempt of RecoverPreview
+    static constexpr UINT_PTR kSaveRetryTimer = 3;  // the settings file, tried again
 
     // One attempt of RecoverPreview; the next is due a second later.
     void AttemptRecovery();
@@ -100,12 +101,18 @@ private:
     // Before the program ends: no more frames, the photos being stored waited for at most
     // `bound`, and those stored listed.
     void FinishPhotos(PhotoHandOff::Duration bound);
+    // One attempt to write the settings file; a refused one is tried again from a timer, a
+    // bounded number of times.
+    void TrySave();
+    // The last save: a few attempts a short pause apart, since no timer comes any more.
+    void SaveSettingsBeforeEnd();
 
     // The photos between this thread, the camera's and the storing thread; made with the
     // window, whose handle its messages go to.
     std::unique_ptr<PhotoHandOff> m_photos;
     const std::shared_ptr<FramePool> m_frames = std::make_shared<FramePool>();
     int m_nRecoveryAttempts = 0;  // of the recovery under way
+    int m_nSaveRetries = 0;       // since the last save asked for
 
     SettingsFile m_settingsFile;
 };

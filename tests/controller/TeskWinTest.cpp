@@ -14,6 +14,7 @@
 #include "controller/SettingsCodec.h"
 #include "tests/components/support/ComponentWorld.h"
 #include "controller/FilterRegistration.h"
+#include "framework/Handles.h"
 #include "tests/controller/ProgramInProcess.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/UnixCommand.h"
@@ -315,6 +316,48 @@ TEST_F(Controller, AtTheEndOfTheSessionThePhotoBeingStoredIsListedAndSaved) {
     auto saved = ReadFileBytes(program.World().PathOf(L"halvo.dat"));
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->size(), 16 + kRecord) << "the photo is listed";
+    EXPECT_TRUE(program.Close());
+}
+
+// Another program holding the settings file (Wine refuses to replace any open file, Windows
+// one opened without delete sharing): the refused save lands once the file is let go, from
+// a timer while the program runs and from the last save's few attempts at the end.
+TEST_F(Controller, ASaveRefusedWhileAnotherProgramHoldsTheFileLandsOnceItIsLetGo) {
+    ProgramInProcess program;
+    ASSERT_TRUE(program.Start());
+    program.UsePrivatePhotoFolder();
+    CTeskWin& controller = *program.Main();
+    ASSERT_TRUE(program.TakePhoto());
+    const std::wstring path = program.World().PathOf(L"halvo.dat");
+    auto stored = [&] {
+        auto bytes = ReadFileBytes(path);
+        auto loaded = bytes ? DecodeSettings(bytes->data(), bytes->size(), [](const CapturedItem&) { return true; })
+                            : std::nullopt;
+        return loaded ? std::make_pair(loaded->pictureNumber, loaded->items.size()) : std::make_pair(-1, size_t{0});
+    };
+    auto hold = [&] {
+        return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    };
+
+    UniqueFile held = hold();
+    ASSERT_TRUE(held);
+    controller.m_items.clear();
+    controller.SaveSettings();
+    EXPECT_EQ(stored().second, 1u) << "refused while held";
+    held.Reset();
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Pump(10), stored().second == 0; }, 3000)) << "lands once let go";
+
+    held = hold();
+    ASSERT_TRUE(held);
+    controller.m_nPictureNumber = 77;
+    std::thread letGo([&] {
+        ::Sleep(300);
+        held.Reset();
+    });
+    EXPECT_EQ(controller.SendMessage(WM_ENDSESSION, TRUE), 0);
+    letGo.join();
+    EXPECT_EQ(stored().first, 77) << "the last save waits for the file a moment";
     EXPECT_TRUE(program.Close());
 }
 

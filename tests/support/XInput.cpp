@@ -34,6 +34,11 @@ bool ClickClient(HWND wnd, POINT client, int clicks) {
 }
 
 bool FocusTopLevel(HWND wnd) {
+    // Wine keeps each top-level window's X window in a property; a title can be shared (a
+    // message box carries its owner's).
+    const HWND top = ::GetAncestor(wnd, GA_ROOT);
+    if (const auto xWindow = reinterpret_cast<UINT_PTR>(::GetPropW(top, L"__wine_x11_whole_window")))
+        return XDoTool("windowfocus --sync " + std::to_string(xWindow));
     return XDoTool("search --name '^" + TopLevelTitle(wnd) + "$' windowfocus --sync");
 }
 
