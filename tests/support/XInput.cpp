@@ -1,25 +1,11 @@
 #include "tests/support/XInput.h"
 
-#include <cstdio>
-#include <vector>
-
 #include "framework/Handles.h"
 #include "tests/support/ProgramUnderTest.h"
 #include "tests/support/TestWorld.h"
 #include "tests/support/UnixCommand.h"
 
 namespace e2e {
-
-namespace {
-std::string TopLevelTitle(HWND wnd) {
-    HWND top = ::GetAncestor(wnd, GA_ROOT);
-    wchar_t title[256] = {};
-    ::GetWindowTextW(top, title, 256);
-    std::string narrow;
-    for (const wchar_t* c = title; *c; ++c) narrow += static_cast<char>(*c);  // the titles are ASCII
-    return narrow;
-}
-}  // namespace
 
 bool XDoTool(const std::string& arguments, DWORD timeoutMs) { return RunUnixCommand("xdotool " + arguments, timeoutMs); }
 
@@ -34,12 +20,11 @@ bool ClickClient(HWND wnd, POINT client, int clicks) {
 }
 
 bool FocusTopLevel(HWND wnd) {
-    // Wine keeps each top-level window's X window in a property; a title can be shared (a
-    // message box carries its owner's).
-    const HWND top = ::GetAncestor(wnd, GA_ROOT);
-    if (const auto xWindow = reinterpret_cast<UINT_PTR>(::GetPropW(top, L"__wine_x11_whole_window")))
-        return XDoTool("windowfocus --sync " + std::to_string(xWindow));
-    return XDoTool("search --name '^" + TopLevelTitle(wnd) + "$' windowfocus --sync");
+    // Wine keeps each top-level window's X window in a property. (A title would not do: a
+    // message box carries its owner's.)
+    const auto xWindow =
+        reinterpret_cast<UINT_PTR>(::GetPropW(::GetAncestor(wnd, GA_ROOT), L"__wine_x11_whole_window"));
+    return xWindow && XDoTool("windowfocus --sync " + std::to_string(xWindow));
 }
 
 bool ClickClientWithKeys(HWND wnd, POINT client, const std::string& keys) {

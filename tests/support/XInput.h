@@ -19,7 +19,7 @@ bool ClickClient(HWND wnd, POINT client, int clicks = 1);
 // A click at `client` of `wnd` with a modifier held ("ctrl", "shift", "ctrl+shift"). The
 // window's top-level X window gets the keyboard focus first, so that Wine sees the keys.
 bool ClickClientWithKeys(HWND wnd, POINT client, const std::string& keys);
-// Gives the X keyboard focus to `wnd`'s top-level window (found by its title).
+// Gives the X keyboard focus to `wnd`'s top-level window.
 bool FocusTopLevel(HWND wnd);
 
 // The colour on the screen at `client` of `wnd`.
